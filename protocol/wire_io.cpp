@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace {
 // Reads ahead in blocks of this size, so that a message of many small fields
@@ -24,11 +25,8 @@ bool WaitReady(int fd, const CStopFlag& stop, short events) {
 bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, int& err) {
     if (stop.IsSet())
         return false;
-    if (n > s.budget) {
-        err = kErrOutOfBounds;
+    if (!ChargeBudget(s, n, err))
         return false;
-    }
-    s.budget -= n;
     auto* out = static_cast<uint8_t*>(buffer);
     size_t got = 0;
     while (got < n) {
@@ -91,6 +89,16 @@ bool WriteBytes(CSocketStream& s, const CStopFlag& stop, const void* buffer, siz
         if (!WaitReady(s.Fd(), stop, POLLOUT))
             return true;
     }
+    return true;
+}
+
+bool ChargeBudget(CSocketStream& s, size_t bytes, int& err) {
+    if (bytes > s.budget) {
+        err = kErrOutOfBounds;
+        return false;
+    }
+    if (s.budget != std::numeric_limits<size_t>::max())
+        s.budget -= bytes;
     return true;
 }
 

@@ -33,6 +33,11 @@ bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, 
 // the caller learns of the stop from the flag.
 bool WriteBytes(CSocketStream& s, const CStopFlag& stop, const void* buffer, size_t n);
 
+// Counts memory that a message's parsed form takes beyond its wire bytes
+// (nested list entries) against the same message size limit, so that a small
+// entry on the wire cannot make a message cost far more memory than its size.
+bool ChargeBudget(CSocketStream& s, size_t bytes, int& err);
+
 // Field readers built on ReadBytes.
 bool ReadByte(CSocketStream& s, const CStopFlag& stop, uint8_t& value, int& err);
 bool ReadInt32(CSocketStream& s, const CStopFlag& stop, int32_t& value, int& err);
