@@ -1,0 +1,52 @@
+#include "radio/rig_settings.h"
+
+#include "platform/ini_file.h"
+#include "radio/client_settings.h"
+
+void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
+    const RigSettings defaults;
+    auto number = [&](const char* key, int& field, int defaultValue) {
+        field = ini.GetInt(kRigSection, key, defaultValue);
+    };
+    auto flag = [&](const char* key, bool& field, bool defaultValue) {
+        field = ini.GetInt(kRigSection, key, defaultValue) != 0;
+    };
+
+    number("TYPE", s.keyingMethod, defaults.keyingMethod);
+    number("COMPORT", s.comPort, defaults.comPort);
+    number("ILINK", s.ilinkPort, defaults.ilinkPort);
+    number("FREQ", s.toneFrequencyHz, defaults.toneFrequencyHz);
+    number("LEVEL", s.toneLevel, defaults.toneLevel);
+    number("LINE", s.keyLine, defaults.keyLine);
+    flag("REV", s.invertKeying, defaults.invertKeying);
+    number("HVKCOMPORT", s.halvekPort, defaults.halvekPort);
+    flag("HVKDIGSQL", s.halvekDigitalSquelch, defaults.halvekDigitalSquelch);
+    flag("HVKDIGSQLACT", s.halvekDigitalSquelchActiveHigh, defaults.halvekDigitalSquelchActiveHigh);
+    number("HVKSQLLEVEL", s.halvekSquelchLevel, defaults.halvekSquelchLevel);
+    number("SQLLINE", s.squelchLine, defaults.squelchLine);
+    flag("SQLREV", s.invertSquelch, defaults.invertSquelch);
+    number("TxTimeout", s.txTimeoutSeconds, defaults.txTimeoutSeconds);
+    number("TxRestart", s.txRestartSeconds, defaults.txRestartSeconds);
+    s.audioDevice = ini.GetInt(kClientSection, "AUDIO_IN", defaults.audioDevice);
+}
+
+void SaveRigSettings(CIniFile& ini, const RigSettings& s) {
+    auto number = [&](const char* key, int value) { ini.SetInt(kRigSection, key, value); };
+
+    number("TYPE", s.keyingMethod);
+    number("COMPORT", s.comPort);
+    number("ILINK", s.ilinkPort);
+    number("FREQ", s.toneFrequencyHz);
+    number("LEVEL", s.toneLevel);
+    number("LINE", s.keyLine);
+    number("REV", s.invertKeying);
+    number("HVKCOMPORT", s.halvekPort);
+    number("HVKDIGSQL", s.halvekDigitalSquelch);
+    number("HVKDIGSQLACT", s.halvekDigitalSquelchActiveHigh);
+    number("HVKSQLLEVEL", s.halvekSquelchLevel);
+    number("SQLLINE", s.squelchLine);
+    number("SQLREV", s.invertSquelch);
+    number("TxTimeout", s.txTimeoutSeconds);
+    number("TxRestart", s.txRestartSeconds);
+    ini.SetInt(kClientSection, "AUDIO_IN", s.audioDevice);
+}
