@@ -191,18 +191,23 @@ void CByteWriter::Length16be(uint16_t value) {
 
 void CByteWriter::String(const std::string& value) {
     const size_t length = value.size();
+    uint8_t prefix[7] = {0xFF, 0, 0, 0, 0, 0, 0};
+    size_t prefixSize;
     if (length < 0xFF) {
-        out_.push_back(uint8_t(length));
+        prefix[0] = uint8_t(length);
+        prefixSize = 1;
     } else if (length < 0xFFFE) {
-        out_.push_back(0xFF);
-        out_.push_back(uint8_t(length));
-        out_.push_back(uint8_t(length >> 8));
+        prefix[1] = uint8_t(length);
+        prefix[2] = uint8_t(length >> 8);
+        prefixSize = 3;
     } else {
-        out_.push_back(0xFF);
-        out_.push_back(0xFF);
-        out_.push_back(0xFF);
-        Int32(int32_t(uint32_t(length)));
+        prefix[1] = prefix[2] = 0xFF;
+        for (int i = 0; i < 4; ++i)
+            prefix[3 + i] = uint8_t(length >> (8 * i));
+        prefixSize = 7;
     }
+    out_.reserve(out_.size() + prefixSize + length);
+    Bytes(prefix, prefixSize);
     Bytes(value.data(), length);
 }
 
