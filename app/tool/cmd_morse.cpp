@@ -10,11 +10,10 @@
 
 namespace {
 void Usage() {
-    std::fprintf(stderr,
-                 "Usage: tavro-tool morse TEXT OUT.wav [--wpm N] [--freq HZ] [--volume V]\n"
-                 "Writes the Morse code of TEXT as an 8000 Hz mono 16-bit WAV file.\n"
-                 "Defaults: 18 words per minute (0 to 1500), 650 Hz (1 to 3999), volume\n"
-                 "5000 (0 to 32767).\n");
+    std::fprintf(stderr, "Usage: tavro-tool morse TEXT OUT.wav [--wpm N] [--freq HZ] [--volume V]\n"
+                         "Writes the Morse code of TEXT as an 8000 Hz mono 16-bit WAV file.\n"
+                         "Defaults: 18 words per minute (0 to 1500), 650 Hz (1 to 3999), volume\n"
+                         "5000 (0 to 32767).\n");
 }
 } // namespace
 

@@ -13,29 +13,17 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"decode-stream",
-     "decode-stream [FILE|-]   describe each protocol message of a recorded stream",
+    {"decode-stream", "decode-stream [FILE|-]   describe each protocol message of a recorded stream",
      RunDecodeStream},
-    {"dtmf",
-     "dtmf FILE.wav [--gain N]\n"
-     "                           print the DTMF keys recognised in a WAV file",
-     RunDtmf},
+    {"dtmf", "dtmf FILE.wav [--gain N]   print the DTMF keys recognised in a WAV file", RunDtmf},
     {"morse",
      "morse TEXT OUT.wav [--wpm N] [--freq HZ] [--volume V]\n"
      "                           write TEXT as Morse code in a WAV file",
      RunMorse},
-    {"load-wave",
-     "load-wave IN.wav OUT.wav\n"
-     "                           write the 8000 Hz mono sound loaded from a WAV file",
+    {"load-wave", "load-wave IN.wav OUT.wav   write the 8000 Hz mono sound loaded from a WAV file",
      RunLoadWave},
-    {"amr-encode",
-     "amr-encode IN.wav OUT.amr\n"
-     "                           encode a WAV file into AMR frames",
-     RunAmrEncode},
-    {"amr-decode",
-     "amr-decode IN.amr OUT.wav\n"
-     "                           decode AMR frames into a WAV file",
-     RunAmrDecode},
+    {"amr-encode", "amr-encode IN.wav OUT.amr   encode a WAV file into AMR frames", RunAmrEncode},
+    {"amr-decode", "amr-decode IN.amr OUT.wav   decode AMR frames into a WAV file", RunAmrDecode},
 };
 
 void PrintUsage(FILE* out) {
