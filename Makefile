@@ -11,11 +11,8 @@ JOBS         ?= $(shell nproc)
 deps:
 	@./scripts/install-deps.sh
 
-run: deps
-	@echo "tavro-client is not built yet: the client arrives with a later change."
-	@echo "For now, 'make test' builds and tests the protocol and signal libraries,"
-	@echo "and build/release/app/tavro-tool offers the operator tools (run 'make build')."
-	@exit 1
+run: build
+	@./scripts/run-demo.sh $(RELEASE_DIR)
 
 test: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVRO_SANITIZE=ON
@@ -24,10 +21,12 @@ test: deps
 		ctest --output-on-failure -j $(JOBS) --timeout 300
 
 build: deps
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_TESTS=OFF -DTAVRO_BENCH=ON
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_TESTS=OFF -DTAVRO_BENCH=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
-bench: build
+bench: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_TESTS=OFF -DTAVRO_BENCH=ON
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 fuzz:

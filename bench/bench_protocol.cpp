@@ -77,8 +77,8 @@ void BM_RawRecv(benchmark::State& state) {
     for (auto _ : state) {
         size_t got = 0;
         while (got < stream.size()) {
-            const ssize_t r = recv(link.fds[0], buffer.data(),
-                                   std::min(buffer.size(), stream.size() - got), 0);
+            const ssize_t r =
+                recv(link.fds[0], buffer.data(), std::min(buffer.size(), stream.size() - got), 0);
             if (r <= 0)
                 break;
             got += size_t(r);

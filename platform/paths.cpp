@@ -20,14 +20,18 @@ std::string XdgDir(const char* variable, const char* fallbackUnderHome) {
 }
 } // namespace
 
-std::string ConfigDir() { return XdgDir("XDG_CONFIG_HOME", ".config"); }
+std::string ConfigDir() {
+    return XdgDir("XDG_CONFIG_HOME", ".config");
+}
 
-std::string StateDir() { return XdgDir("XDG_STATE_HOME", ".local/state"); }
+std::string StateDir() {
+    return XdgDir("XDG_STATE_HOME", ".local/state");
+}
 
 bool MakeDirectories(const std::string& path) {
     if (path.empty())
         return false;
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
         if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             return false;

@@ -14,7 +14,9 @@ CStopFlag::CStopFlag() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     }
 }
 
-CStopFlag::~CStopFlag() { close(fd_); }
+CStopFlag::~CStopFlag() {
+    close(fd_);
+}
 
 void CStopFlag::Set() {
     if (set_.exchange(true, std::memory_order_acq_rel))

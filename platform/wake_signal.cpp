@@ -18,7 +18,9 @@ CWakeSignal::CWakeSignal() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     }
 }
 
-CWakeSignal::~CWakeSignal() { close(fd_); }
+CWakeSignal::~CWakeSignal() {
+    close(fd_);
+}
 
 void CWakeSignal::Notify() {
     const uint64_t one = 1;

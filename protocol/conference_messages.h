@@ -72,6 +72,8 @@ public:
 
 // The first version whose command-21 message carries the machine value.
 constexpr int32_t kMachineValueVersion = 108;
+// The first server version that takes a join with the password (command 26).
+constexpr int32_t kPasswordJoinVersion = 113;
 
 // Who is talking now (command 6).
 class CTalkingMessage : public CMsg {

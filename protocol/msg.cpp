@@ -5,7 +5,9 @@
 #include <limits>
 #include <new>
 
-bool CMsg::Read(CSocketStream&, const CStopFlag&, int&) { return true; }
+bool CMsg::Read(CSocketStream&, const CStopFlag&, int&) {
+    return true;
+}
 
 std::string CMsg::Describe() const {
     switch (command) {
@@ -30,7 +32,9 @@ std::string CMsg::Describe() const {
     }
 }
 
-void CMsg::Encode(CByteWriter& out) const { out.Byte(command); }
+void CMsg::Encode(CByteWriter& out) const {
+    out.Byte(command);
+}
 
 bool CMsg::Write(CSocketStream& s, const CStopFlag& stop) const {
     // Reused per thread: the transmit thread writes one message after another.

@@ -4,7 +4,9 @@
 
 CSocketStream::CSocketStream(int fd) : fd_(fd) {}
 
-CSocketStream::~CSocketStream() { Close(); }
+CSocketStream::~CSocketStream() {
+    Close();
+}
 
 void CSocketStream::Close() {
     if (fd_ >= 0)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protocol/socket_stream.h"
 #include "platform/stop_flag.h"
+#include "protocol/socket_stream.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,9 +19,9 @@ enum WireError : int {
 
 // Limits on what a peer may announce. Beyond them the read fails with
 // kErrOutOfBounds before anything is allocated.
-constexpr size_t kMaxStringLength = 1u << 20;  // 1 MiB
+constexpr size_t kMaxStringLength = 1u << 20; // 1 MiB
 constexpr int32_t kMaxListCount = 65536;
-constexpr size_t kMaxMessageSize = 16u << 20;  // 16 MiB
+constexpr size_t kMaxMessageSize = 16u << 20; // 16 MiB
 
 // Reads exactly n bytes, waiting in poll() on the socket and the stop flag.
 // Never returns a partial read. A stop ends a waiting read with kErrStopped; a

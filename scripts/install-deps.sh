@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   libopencore-amrnb-dev libgsm1-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

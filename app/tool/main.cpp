@@ -13,7 +13,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"decode-stream", "decode-stream [FILE|-]   describe each protocol message of a recorded stream",
+    {"decode-stream",
+     "decode-stream [FILE|-]   describe each protocol message of a recorded stream",
      RunDecodeStream},
     {"dtmf", "dtmf FILE.wav [--gain N]   print the DTMF keys recognised in a WAV file", RunDtmf},
     {"morse",

@@ -1,0 +1,141 @@
+// tavro-client: the Tavro RF gateway client.
+
+#include "app/client/console_log.h"
+#include "client/client_dlg.h"
+#include "client/program_version.h"
+#include "platform/settings_path.h"
+#include "radio/settings_store.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(signalPipe[1], &byte, 1);
+}
+
+void PrintUsage(FILE* out) {
+    std::fprintf(
+        out,
+        "Usage: tavro-client --headless [--config FILE] [--answer yes|no] [COMMAND LINE...]\n"
+        "\n"
+        "Links a radio to a room of a Tavro conference server.\n"
+        "\n"
+        "  --headless        run without a window; what the window would show is\n"
+        "                    logged on standard error, one line per event\n"
+        "  --config FILE     settings file (default %s)\n"
+        "  --answer yes|no   the answer to Yes/No questions (default no)\n"
+        "  --version         print the version and exit\n"
+        "  --help            show this text\n"
+        "\n"
+        "COMMAND LINE: empty; a room to join automatically within about 5 s with the\n"
+        "stored server settings; or \"#ROOM CALLSIGN\" for the test mode.\n",
+        DefaultSettingsPath().c_str());
+}
+
+struct Arguments {
+    bool headless = false;
+    std::string config;
+    bool answer = false;
+    std::string commandLine;
+};
+
+// Returns -1 to go on, otherwise the exit code.
+int ParseArguments(int argc, char** argv, Arguments& args) {
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("tavro-client %s\n", ProgramVersionText().c_str());
+            return 0;
+        }
+        if (a == "--headless") {
+            args.headless = true;
+        } else if (a == "--config" && i + 1 < argc) {
+            args.config = argv[++i];
+        } else if (a == "--answer" && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (value != "yes" && value != "no") {
+                std::fprintf(stderr, "tavro-client: --answer takes yes or no\n");
+                return 2;
+            }
+            args.answer = value == "yes";
+        } else if (a == "--") {
+            ++i;
+            break;
+        } else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "tavro-client: unknown or incomplete option '%s'\n\n", a.c_str());
+            PrintUsage(stderr);
+            return 2;
+        } else {
+            break;
+        }
+    }
+    for (; i < argc; ++i)
+        args.commandLine += (args.commandLine.empty() ? "" : " ") + std::string(argv[i]);
+    if (!args.headless) {
+        std::fprintf(stderr, "tavro-client: the window is not available in this build; run it "
+                             "with --headless\n");
+        return 2;
+    }
+    return -1;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    if (const int code = ParseArguments(argc, argv, args); code >= 0)
+        return code;
+
+    QCoreApplication app(argc, argv);
+    CSettingsStore store(args.config.empty() ? DefaultSettingsPath() : args.config);
+    LogLine("tavro-client " + ProgramVersionText() + "- settings " + store.Path());
+
+    CConsolePrompt prompt(args.answer);
+    CConsoleEvents events;
+    CClient_TavroDlg::Options options;
+    options.prompt = &prompt;
+    options.events = &events;
+    auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
+
+    // SIGINT and SIGTERM close the program as closing the window does.
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+        std::perror("tavro-client: socketpair");
+        return 1;
+    }
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char byte;
+        [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
+        LogLine("Closing");
+        dialog->OnClose();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    QObject::connect(dialog.get(), &CClient_TavroDlg::ended, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    dialog->OnInitDialog(args.commandLine);
+    const int code = app.exec();
+    dialog.reset(); // saves the settings
+    LogLine("Closed");
+    return code;
+}

@@ -1,0 +1,455 @@
+#include "client/client_dlg.h"
+
+#include "audio/sound_packet.h"
+#include "client/control_ids.h"
+#include "client/discarding_audio_path.h"
+#include "client/field_exchange.h"
+#include "client/member_display.h"
+#include "client/talk_group_selector.h"
+#include "platform/clock.h"
+#include "platform/string_format.h"
+#include "protocol/conference_messages.h"
+
+#include <QMetaObject>
+#include <QProcess>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace {
+constexpr uint32_t kLampRed = 0xFF0000;
+constexpr uint32_t kLampGrey = 0x808080;
+constexpr int kHeartbeatMs = 250;
+constexpr int kTestStepMs = 5000;
+
+const char* const kDtmfHelpText =
+    "DTMF Commands : \n\n*0 \t\t\tGoto First Preset Server/Room.\n*0-7 \t\t\tGoto Preset "
+    "Server/Room.\n#<connect code> \tConnect to system\n#<disconnect code> \tDisconnect from "
+    "system\n\nIncorrect codes will Just sit there and do nothing";
+} // namespace
+
+CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObject* parent)
+    : QObject(parent), store_(store), options_(std::move(options)), prompt_(*options_.prompt),
+      pttButton_([this](int command) { OnCommand(command); },
+                 [this](int command) {
+                     QMetaObject::invokeMethod(
+                         this, [this, command] { OnCommand(command); }, Qt::QueuedConnection);
+                 }) {
+    audio_ = std::move(options_.audio);
+    if (!audio_)
+        audio_ = std::make_unique<CDiscardingAudioPath>(playbackQueue_, mixInQueue_);
+    store_.LoadStartup(settings_, rig_);
+    morse_.Setup(settings_.cwToneHz, settings_.cwSpeedWpm, settings_.cwVolume);
+
+    messageQueue_.AttachWakeSignal(&transmitWake_);
+    transmitQueue_.AttachWakeSignal(&transmitWake_);
+
+    controls_.SetSorted(IDC_MAIN_LIST, true);
+    controls_.SetSorted(IDC_TALK_GROUP, true);
+
+    heartbeat_.setInterval(kHeartbeatMs);
+    connect(&heartbeat_, &QTimer::timeout, this, [this] { OnTimer(kHeartbeatTimer); });
+    receiveTimeout_.setSingleShot(true);
+    connect(&receiveTimeout_, &QTimer::timeout, this, [this] { ReceiveTimeoutFired(); });
+    testTimer_.setSingleShot(true);
+    connect(&testTimer_, &QTimer::timeout, this, [this] { OnTimer(kTestModeTimer); });
+}
+
+CClient_TavroDlg::~CClient_TavroDlg() {
+    {
+        std::lock_guard<std::mutex> guard(watchdogLock_);
+        watchdogStop_ = true;
+    }
+    watchdogWake_.notify_all();
+    if (watchdog_.joinable())
+        watchdog_.join();
+    JoinConnectThread();
+    stop_.Set();
+    if (receiveThread_.joinable())
+        receiveThread_.join();
+    if (transmitThread_.joinable())
+        transmitThread_.join();
+    audio_->ReleaseTransmitter();
+    store_.SaveClient(settings_);
+}
+
+// ---- set-up
+
+void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
+    random_.seed(SystemClock().Ticks());
+    endOfTransmission_ = -1;
+    LoadFieldsIntoControls();
+
+    controls_.SetText(IDC_INPUT_GROUP, settings_.lineIn ? "Line" : "Mic");
+    controls_.SetCheck(IDC_LINE_IN, settings_.lineIn ? 1 : 0);
+    RedrawMembers();
+    SetIdleControls();
+
+    controls_.SetCheck(IDC_VOX, settings_.voxEnabled ? 1 : 0);
+    controls_.SetRange(IDC_VOX_LEVEL, 0, 32768);
+    controls_.SetPosition(IDC_VOX_LEVEL, 32768 - settings_.voxLevel);
+    controls_.SetRange(IDC_SILENCE_LEVEL, 300, 3000);
+    controls_.SetPosition(IDC_SILENCE_LEVEL, settings_.silenceLevel);
+    for (int i = 0; i < 8; ++i) {
+        controls_.SetRange(kDtmfGainSliders[i], 1, 32000);
+        controls_.SetPosition(kDtmfGainSliders[i], 32000 - settings_.dtmfGain[size_t(i)]);
+    }
+
+    pttButton_.SetCommands(IDC_PTT_START, IDC_PTT_STOP);
+    pttActive_ = false;
+    controls_.SetCheck(IDC_PTT, 0);
+    pttButton_.SetArmed(false);
+
+    ApplyCommandLine(commandLine);
+    FillPresets();
+    watchdog_ = std::thread(&CClient_TavroDlg::WatchdogThread, this);
+
+    controls_.SetText(IDC_CONNECT_CODE, settings_.connectCode);
+    controls_.SetText(IDC_DISCONNECT_CODE, settings_.disconnectCode);
+    controls_.SetColor(IDC_TX_LAMP, kLampGrey);
+    transmitRunning_ = receiveRunning_ = false;
+
+    SwitchToCapture();
+    heartbeat_.start();
+}
+
+void CClient_TavroDlg::ApplyCommandLine(const std::string& commandLine) {
+    if (commandLine.empty())
+        return;
+    if (commandLine[0] == '#') {
+        char room[4096] = "", call[4096] = "";
+        std::sscanf(commandLine.c_str(), "#%4095s %4095s", room, call);
+        settings_.room = room;
+        settings_.callsign = call;
+        testMode_ = true;
+        LoadFieldsIntoControls();
+        testTimer_.start(kTestStepMs);
+        return;
+    }
+    settings_.room = commandLine;
+    LoadFieldsIntoControls();
+    state_.SetReconnectWanted(true);
+}
+
+void CClient_TavroDlg::SetIdleControls() {
+    for (int id :
+         {IDC_CONNECT, IDC_SERVER, IDC_PORT, IDC_CALLSIGN, IDC_PRESETS, IDC_SERVER_PASSWORD})
+        controls_.Enable(id, true);
+    for (int id : {IDC_CONNECTION_LOST, IDC_SEND, IDC_DISCONNECT, IDC_PTT})
+        controls_.Enable(id, false);
+    pttButton_.SetArmed(false);
+    controls_.SetDefaultButton(IDC_CONNECT);
+}
+
+void CClient_TavroDlg::FillPresets() {
+    controls_.ResetContent(IDC_PRESETS);
+    for (size_t i = 0; i < settings_.presets.size(); ++i)
+        controls_.AddString(IDC_PRESETS,
+                            StringPrintf("%d : %s", int(i), settings_.presets[i].name.c_str()));
+}
+
+bool CClient_TavroDlg::SaveFieldsFromControls(bool showCallsignMessages) {
+    std::lock_guard<std::mutex> guard(settingsLock_);
+    return SaveFields(controls_, settings_, prompt_, showCallsignMessages);
+}
+
+void CClient_TavroDlg::LoadFieldsIntoControls() {
+    LoadFields(controls_, settings_);
+}
+
+ClientSettings CClient_TavroDlg::SettingsSnapshot() const {
+    std::lock_guard<std::mutex> guard(settingsLock_);
+    return settings_;
+}
+
+// ---- commands
+
+void CClient_TavroDlg::OnCommand(int id, int notification) {
+    if (id == IDC_TALK_GROUP) {
+        if (notification == kNotifySelectionChange)
+            OnRoomSelected();
+        return;
+    }
+    if (id == IDC_PRESETS) {
+        if (notification == kNotifySelectionChange)
+            OnPresetSelected();
+        else if (notification == kNotifyClicked)
+            RedrawMembers();
+        return;
+    }
+    if (notification != kNotifyClicked)
+        return;
+    switch (id) {
+    case IDC_CONNECT:
+        OnConnect();
+        break;
+    case IDC_DISCONNECT:
+        OnDisconnect();
+        break;
+    case IDC_CONNECTION_LOST:
+        OnConnectionLost();
+        break;
+    case IDC_SEND:
+        OnSend();
+        break;
+    case IDC_APPLY:
+        OnApply();
+        break;
+    case IDC_VOX:
+        OnVoxBox();
+        break;
+    case IDC_PTT_START:
+        OnPushToTalkStart();
+        break;
+    case IDC_PTT_STOP:
+        OnPushToTalkStop();
+        break;
+    case IDC_ALC:
+        OnAlc();
+        break;
+    case IDC_LINE_IN:
+        OnLineIn();
+        break;
+    case IDC_MONITOR:
+        OnMonitor();
+        break;
+    case IDC_HELP:
+        OnHelp();
+        break;
+    case IDC_DTMF_HELP:
+        OnDtmfHelp();
+        break;
+    default:
+        break;
+    }
+}
+
+void CClient_TavroDlg::FocusPushToTalk() {
+    controls_.SetFocus(IDC_PTT);
+}
+
+void CClient_TavroDlg::RestartActivity() {
+    activity_.Restart();
+    tickCount_ = 0;
+}
+
+void CClient_TavroDlg::QueueJoin() {
+    const ClientSettings s = SettingsSnapshot();
+    auto join = std::make_unique<CJoinMessage>();
+    join->callSign = s.callsign;
+    join->room = s.room;
+    join->comment = s.comment;
+    join->codec = "AMR";
+    if (serverVersion_ >= kPasswordJoinVersion) {
+        join->command = kCmdJoinWithPassword;
+        join->password = s.serverPassword;
+    }
+    messageQueue_.Add(std::move(join));
+    PostToUi([this, room = s.room, call = s.callsign] {
+        if (options_.events)
+            options_.events->Joined(room, call);
+    });
+}
+
+void CClient_TavroDlg::OnSend() {
+    if (!IsConnected())
+        return;
+    const std::string oldRoom = settings_.room;
+    if (!SaveFieldsFromControls(false))
+        return;
+    QueueJoin();
+    if (settings_.room != oldRoom) {
+        audio_->ReleaseTransmitter();
+        RestartActivity();
+    }
+    FocusPushToTalk();
+    store_.SaveClient(settings_);
+}
+
+void CClient_TavroDlg::OnRoomSelected() {
+    if (!IsConnected())
+        return;
+    if (!SaveFieldsFromControls(false))
+        return;
+    QueueJoin();
+    audio_->ReleaseTransmitter();
+    RestartActivity();
+}
+
+void CClient_TavroDlg::OnPresetSelected() {
+    const int index = controls_.CurSel(IDC_PRESETS);
+    SaveFieldsFromControls(false);
+    if (index < 0 || index >= int(settings_.presets.size()))
+        return;
+    {
+        std::lock_guard<std::mutex> guard(settingsLock_);
+        const CPresetServer& preset = settings_.presets[size_t(index)];
+        settings_.serverHost = preset.server;
+        settings_.room = preset.room;
+        settings_.serverPort = preset.port;
+        settings_.serverPassword = preset.password;
+    }
+    LoadFieldsIntoControls();
+}
+
+void CClient_TavroDlg::OnApply() {
+    if (!SaveFieldsFromControls(false))
+        return;
+    std::unique_ptr<CMixInSound> id;
+    {
+        std::lock_guard<std::mutex> guard(morseLock_);
+        morse_.Setup(settings_.cwToneHz, settings_.cwSpeedWpm, settings_.cwVolume);
+        id = morse_.Build(settings_.idText);
+    }
+    SwitchToPlayback();
+    mixInQueue_.Add(std::move(id));
+    FocusPushToTalk();
+}
+
+void CClient_TavroDlg::OnAlc() {
+    SaveFieldsFromControls(false);
+}
+
+void CClient_TavroDlg::OnLineIn() {
+    settings_.lineIn = controls_.Check(IDC_LINE_IN) != 0;
+    store_.SaveClient(settings_);
+    prompt_.ShowMessage(
+        "Changes to the Line In Option will take effect next time the program is started");
+}
+
+void CClient_TavroDlg::OnMonitor() {
+    // The companion program gets a number that identifies this window.
+    const QString program = QStringLiteral("monitor.exe");
+    const QStringList arguments = {QString::number(quintptr(this))};
+    if (!QProcess::startDetached(program, arguments))
+        prompt_.ShowMessage("Unable to Find monitor.exe", "", IUserPrompt::Icon::Stop);
+    FocusPushToTalk();
+}
+
+void CClient_TavroDlg::OnHelp() {
+    struct stat st;
+    if (stat("Orlun-admin.chm", &st) == 0) {
+        QProcess::startDetached(QStringLiteral("xdg-open"), {QStringLiteral("Orlun-admin.chm")});
+        return;
+    }
+    prompt_.ShowMessage("Help File Error Reinstall Program Help File not Found", "",
+                        IUserPrompt::Icon::Stop);
+}
+
+void CClient_TavroDlg::OnDtmfHelp() {
+    prompt_.ShowMessage(kDtmfHelpText);
+}
+
+// ---- members display
+
+std::string CClient_TavroDlg::Talker() const {
+    std::lock_guard<std::mutex> guard(displayLock_);
+    return talker_;
+}
+
+void CClient_TavroDlg::RedrawMembers() {
+    std::vector<std::string> lines;
+    std::string talker;
+    {
+        std::lock_guard<std::mutex> guard(displayLock_);
+        RedrawMemberDisplay(controls_, names_, descriptions_, talker_, settings_.callsign);
+        talker = talker_;
+    }
+    for (int i = 0; i < controls_.Count(IDC_MAIN_LIST); ++i)
+        lines.push_back(controls_.ItemText(IDC_MAIN_LIST, i));
+    if (!options_.events)
+        return;
+    if (lines != shownMembers_) {
+        shownMembers_ = lines;
+        options_.events->MembersChanged(lines);
+    }
+    if (talker != shownTalker_) {
+        shownTalker_ = talker;
+        options_.events->TalkerChanged(talker);
+    }
+}
+
+void CClient_TavroDlg::ShowServerError(const std::string& line) {
+    controls_.ResetContent(IDC_MAIN_LIST);
+    controls_.AddString(IDC_MAIN_LIST, line);
+    shownMembers_.clear();
+    if (options_.events)
+        options_.events->Note(line);
+}
+
+// ---- timers
+
+void CClient_TavroDlg::OnTimer(int id) {
+    if (id == kReceiveTimeoutTimer) {
+        receiveTimeout_.stop();
+        if (options_.events)
+            options_.events->Note("No message from the server for 30 s: disconnecting");
+        Disconnect(false);
+        return;
+    }
+    if (IsConnected()) {
+        const int interval = settings_.announcementTickSeconds;
+        const uint32_t elapsed = activity_.Elapsed();
+        controls_.SetText(IDC_IDLE_TIMER, StringPrintf("Next Tick (%d) in %d s", tickCount_ + 1,
+                                                       interval - int(elapsed / 1000)));
+        if (elapsed > uint32_t(interval) * 1000u) {
+            ++tickCount_;
+            activity_.Restart();
+        }
+    }
+    if (id == kHeartbeatTimer) {
+        Arm();
+        audio_->Heartbeat();
+    }
+    if (id == kTestModeTimer)
+        TestModeStep();
+    const bool keyed = audio_->IsTransmitterKeyed();
+    controls_.SetColor(IDC_TX_LAMP, keyed ? kLampRed : kLampGrey);
+    if (keyed != lastKeyed_ && options_.events)
+        options_.events->KeyingChanged(keyed);
+    lastKeyed_ = keyed;
+}
+
+void CClient_TavroDlg::TestModeStep() {
+    testTimer_.stop();
+    const unsigned r = random_() % 10;
+    const bool connected = IsConnected();
+    if (r <= 1) {
+        if (connected)
+            OnDisconnect();
+        else if (!state_.ConnectInProgress())
+            OnConnect();
+    } else if (r <= 3) {
+        if (connected) {
+            const std::string room = std::to_string(random_() % 10 + 100);
+            controls_.SetCurSel(IDC_TALK_GROUP, -1);
+            controls_.SetText(IDC_TALK_GROUP, room);
+            OnCommand(IDC_TALK_GROUP, kNotifySelectionChange);
+        } else if (!state_.ConnectInProgress()) {
+            OnConnect();
+        }
+    } else if (!connected && !state_.ConnectInProgress()) {
+        OnConnect();
+    } else {
+        pttActive_ = !pttActive_;
+    }
+    testTimer_.start(kTestStepMs);
+}
+
+// ---- shutdown
+
+void CClient_TavroDlg::OnClose() {
+    if (ended_)
+        return;
+    closing_ = true;
+    OnDisconnect();
+    SaveFieldsFromControls(false);
+    if (!audio_->StopForShutdown())
+        return; // the engines' close notifications call OnClose again
+    audio_->ReleaseTransmitter();
+    heartbeat_.stop();
+    testTimer_.stop();
+    ended_ = true;
+    emit ended();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What a person would watch in the window, reported as events (headless mode
+// logs one line per event).
+class IClientEvents {
+public:
+    virtual ~IClientEvents() = default;
+    virtual void Connected(const std::string& host, int port) = 0;
+    virtual void Disconnected(bool byUser) = 0;
+    virtual void Joined(const std::string& room, const std::string& callsign) = 0;
+    virtual void MembersChanged(const std::vector<std::string>& lines) = 0;
+    virtual void TalkerChanged(const std::string& talker) = 0;
+    virtual void KeyingChanged(bool keyed) = 0;
+    virtual void Note(const std::string& line) = 0;
+};

@@ -1,0 +1,23 @@
+#include "client/discarding_audio_path.h"
+
+#include "audio/mixin_sound.h"
+#include "audio/sound_packet.h"
+
+void CDiscardingAudioPath::Drain() {
+    while (std::unique_ptr<CSoundPacket> packet = playback_.Get()) {
+        // A marker hands its sound over to playback, which owns it from here.
+        delete packet->mixIn;
+        if (!packet->silent)
+            lastAudio_.Restart();
+    }
+    mixIn_.Clear();
+}
+
+void CDiscardingAudioPath::Heartbeat() {
+    Drain();
+}
+
+bool CDiscardingAudioPath::StopForShutdown() {
+    Drain();
+    return true;
+}

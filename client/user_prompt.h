@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// Message boxes and Yes/No questions. The window shows them as dialogs (plain
+// text only); headless mode logs them and answers questions with a configured
+// answer; tests script the answers.
+class IUserPrompt {
+public:
+    enum class Icon { None, Stop, Information };
+    virtual ~IUserPrompt() = default;
+    virtual void ShowMessage(const std::string& text, const std::string& caption = "",
+                             Icon icon = Icon::None) = 0;
+    virtual bool AskYesNo(const std::string& text) = 0;
+};
