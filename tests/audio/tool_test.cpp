@@ -1,11 +1,13 @@
 // Runs the tavro-tool audio commands as a user would. The tool's path comes
-// from the environment variable TAVRO_TOOL.
+// from the build tree (or the environment variable TAVRO_TOOL).
 
 #include "audio/mixin_sound.h"
 #include "audio/morse.h"
 #include "audio/wav_file.h"
 #include "platform/string_format.h"
 #include "tests/audio/wav_bytes.h"
+
+#include "tests/support/run_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +31,7 @@ struct Result {
 class ToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* tool = std::getenv("TAVRO_TOOL");
-        if (!tool)
-            GTEST_SKIP() << "TAVRO_TOOL is not set";
-        tool_ = tool;
+        tool_ = ProgramPath("tavro-tool");
     }
 
     // Runs the tool, its output and errors going to files.

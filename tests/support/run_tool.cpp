@@ -2,17 +2,22 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
-std::string ToolPath() {
-    const char* path = std::getenv("TAVRO_TOOL");
-    return path ? path : "";
+std::string ProgramPath(const std::string& name) {
+    std::string variable = "TAVRO_";
+    for (size_t i = name.find('-') + 1; i < name.size(); ++i)
+        variable += char(std::toupper(static_cast<unsigned char>(name[i])));
+    if (const char* path = std::getenv(variable.c_str()))
+        return path;
+    return std::string(TAVRO_APP_DIR) + "/" + name;
 }
 
 ToolResult RunTool(const std::string& arguments) {
     ToolResult result;
-    const std::string command = "'" + ToolPath() + "' " + arguments + " 2>/dev/null";
+    const std::string command = "'" + ProgramPath("tavro-tool") + "' " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return result;

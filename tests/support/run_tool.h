@@ -2,13 +2,15 @@
 
 #include <string>
 
-// Runs the built tavro-tool (path from the TAVRO_TOOL environment variable,
-// which ctest sets) with the given shell-quoted arguments.
+// The path of one of the built programs ("tavro-tool", "tavro-server",
+// "tavro-client"): the environment variable TAVRO_TOOL, TAVRO_SERVER or
+// TAVRO_CLIENT when set, else the program in the build tree.
+std::string ProgramPath(const std::string& name);
+
+// Runs the built tavro-tool with the given shell-quoted arguments; standard
+// error is discarded.
 struct ToolResult {
     int exitCode = -1;
     std::string out;
 };
-
-// Empty when TAVRO_TOOL is not set (the test should then skip).
-std::string ToolPath();
 ToolResult RunTool(const std::string& arguments);
