@@ -186,10 +186,10 @@ void CClient_TavroDlg::Disconnect(bool updateKeying) {
         receiveThread_.join();
 
     const bool byUser = !connectionWanted_;
-    if (byUser && state_.Connected()) {
-        CStopFlag ownStop;
-        CMsg(kCmdBye).Write(*stream_, ownStop);
-    }
+    // The stop flag is already set, so a server that no longer reads cannot
+    // hold the window here: the Bye goes out only if the socket takes it now.
+    if (byUser && state_.Connected())
+        CMsg(kCmdBye).Write(*stream_, stop_);
     shutdown(stream_->Fd(), SHUT_RDWR);
     stream_.reset();
 

@@ -64,6 +64,7 @@ CClient_TavroDlg::~CClient_TavroDlg() {
     watchdogWake_.notify_all();
     if (watchdog_.joinable())
         watchdog_.join();
+    connectStop_.Set();
     JoinConnectThread();
     stop_.Set();
     if (receiveThread_.joinable())

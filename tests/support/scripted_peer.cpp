@@ -127,7 +127,9 @@ bool CScriptedPeer::SendBytes(const std::vector<uint8_t>& bytes) {
     return stream_ && WriteBytes(*stream_, stop_, bytes.data(), bytes.size());
 }
 
-void CScriptedPeer::Hangup() { stream_.reset(); }
+void CScriptedPeer::Hangup() {
+    stream_.reset();
+}
 
 void CScriptedPeer::HalfClose() {
     if (stream_)
