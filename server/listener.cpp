@@ -40,7 +40,11 @@ std::string SocketAddressText(const sockaddr* address) {
     if (address->sa_family == AF_INET6) {
         const auto* in6 = reinterpret_cast<const sockaddr_in6*>(address);
         inet_ntop(AF_INET6, &in6->sin6_addr, host, sizeof host);
-        return "[" + std::string(host) + "]:" + std::to_string(ntohs(in6->sin6_port));
+        std::string text = "[";
+        text += host;
+        text += "]:";
+        text += std::to_string(ntohs(in6->sin6_port));
+        return text;
     }
     const auto* in = reinterpret_cast<const sockaddr_in*>(address);
     inet_ntop(AF_INET, &in->sin_addr, host, sizeof host);

@@ -43,7 +43,12 @@ void CStation::JoinThreads() {
 
 std::string CStation::Label() const {
     std::lock_guard lock(nameMutex_);
-    return "#" + std::to_string(id_) + " " + (callSign_.empty() ? peer_ : callSign_);
+    // Appended piece by piece: GCC 12 warns falsely about "literal" + string.
+    std::string label = "#";
+    label += std::to_string(id_);
+    label += ' ';
+    label += callSign_.empty() ? peer_ : callSign_;
+    return label;
 }
 
 void CStation::SetCallSign(const std::string& callSign) {

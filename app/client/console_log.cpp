@@ -54,7 +54,8 @@ void CConsoleEvents::MembersChanged(const std::vector<std::string>& lines) {
     std::string text = "Members (" + std::to_string(lines.size()) + "):";
     for (const std::string& line : lines) {
         const size_t tab = line.find('\t');
-        text += " " + line.substr(0, tab);
+        text += ' ';
+        text += line.substr(0, tab);
         if (tab != std::string::npos && tab + 1 < line.size())
             text += " [" + line.substr(tab + 1) + "]";
         text += ",";

@@ -87,8 +87,11 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
             break;
         }
     }
-    for (; i < argc; ++i)
-        args.commandLine += (args.commandLine.empty() ? "" : " ") + std::string(argv[i]);
+    for (; i < argc; ++i) {
+        if (!args.commandLine.empty())
+            args.commandLine += ' ';
+        args.commandLine += argv[i];
+    }
     if (!args.headless) {
         std::fprintf(stderr, "tavro-client: the window is not available in this build; run it "
                              "with --headless\n");
