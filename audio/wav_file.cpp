@@ -53,6 +53,13 @@ bool CWaveFileWriter::Open(const std::string& path) {
     return ok_;
 }
 
+bool CWaveFileWriter::WriteHeader() {
+    uint8_t header[kHeaderBytes];
+    MakeHeader(header, dataBytes_);
+    return std::fseek(file_, 0, SEEK_SET) == 0 &&
+           std::fwrite(header, 1, kHeaderBytes, file_) == kHeaderBytes;
+}
+
 bool CWaveFileWriter::Write(std::span<const int16_t> samples) {
     if (!file_ || !ok_)
         return false;
@@ -69,15 +76,21 @@ bool CWaveFileWriter::Write(std::span<const int16_t> samples) {
     return ok_;
 }
 
+bool CWaveFileWriter::Flush() {
+    if (!file_ || !ok_)
+        return false;
+    // The data reaches the file before the header that counts it, so the
+    // header never claims bytes that are not there yet.
+    ok_ = std::fflush(file_) == 0 && WriteHeader() && std::fflush(file_) == 0 &&
+          std::fseek(file_, 0, SEEK_END) == 0;
+    return ok_;
+}
+
 bool CWaveFileWriter::Close() {
     if (!file_)
         return false;
-    if (ok_) {
-        uint8_t header[kHeaderBytes];
-        MakeHeader(header, dataBytes_);
-        ok_ = std::fseek(file_, 0, SEEK_SET) == 0 &&
-              std::fwrite(header, 1, kHeaderBytes, file_) == kHeaderBytes;
-    }
+    if (ok_)
+        ok_ = WriteHeader();
     ok_ = std::fclose(file_) == 0 && ok_;
     file_ = nullptr;
     return ok_;

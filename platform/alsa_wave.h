@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/wave_device.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Sound cards through ALSA. Each open device has a thread that reads or
+// writes whole buffers with blocking snd_pcm_readi / snd_pcm_writei and
+// recovers from overruns and underruns. A playback buffer comes back once the
+// card has played it, so the buffers the caller keeps lent are the whole
+// latency. Reset and Close take effect when the read or write in progress
+// ends, at most one buffer later.
+//
+// Device ids: a name is an ALSA PCM name ("default", "hw:1", "plughw:1,0",
+// "null"); index -1 is "default"; index i >= 0 is entry i of
+// ListAlsaWaveDevices. The layer silences ALSA's own error printing and
+// reports failures in its own words instead.
+
+struct AlsaPcmDevice {
+    int index = 0;
+    std::string name;
+    std::string description; // on one line
+};
+
+// The PCM devices that can both record and play, in the order ALSA lists
+// them.
+std::vector<AlsaPcmDevice> ListAlsaWaveDevices();
+
+// The PCM name that id stands for; a NoDevice status when the index is past
+// the end of the list.
+WaveStatus ResolveAlsaPcmName(const WaveDeviceId& id, std::string& name);
+
+// The status for a failed snd_pcm_open of pcmName with ALSA's (negative)
+// error code: what happened and what the user can do.
+WaveStatus DescribeAlsaOpenError(int error, const std::string& pcmName);
+
+class CAlsaStream;
+
+class CAlsaWaveIn final : public IWaveIn {
+public:
+    CAlsaWaveIn();
+    ~CAlsaWaveIn() override;
+
+    WaveStatus Open(const WaveDeviceId& device, int rate, IWaveInSink& sink) override;
+    bool AddBuffer(WaveBuffer&& buffer) override;
+    bool Start() override;
+    void Reset() override;
+    void Close() override;
+
+private:
+    std::unique_ptr<CAlsaStream> stream_;
+};
+
+class CAlsaWaveOut final : public IWaveOut {
+public:
+    CAlsaWaveOut();
+    ~CAlsaWaveOut() override;
+
+    WaveStatus Open(const WaveDeviceId& device, int rate, IWaveOutSink& sink) override;
+    bool Write(WaveBuffer&& buffer) override;
+    bool Start() override;
+    void Reset() override;
+    void Close() override;
+
+private:
+    std::unique_ptr<CAlsaStream> stream_;
+};
