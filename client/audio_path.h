@@ -1,23 +1,35 @@
 #pragma once
 
+#include "audio/mixin_queue.h"
+#include "audio/queues.h"
+
 class CElapsedTimer;
 
 // The sound card as the window switches it: capture (receiver audio to the
 // room) or playback (room audio to the transmitter, which keying follows).
 // The switches run on the UI thread or the receive thread, always under the
-// window's display lock.
+// window's display lock; everything else on the UI thread.
 class IAudioPath {
 public:
     virtual ~IAudioPath() = default;
     virtual void SwitchToPlayback() = 0;
     virtual void SwitchToCapture() = 0;
-    // Called on every heartbeat (250 ms) on the UI thread.
+    // Called on every heartbeat (250 ms).
     virtual void Heartbeat() = 0;
-    // Stops capture and closes playback for shutdown; true once both are stopped.
+    // Stops capture and closes playback for shutdown; true once both are
+    // stopped. Otherwise the path reports later, through the hook its owner
+    // gave it, when both have stopped.
     virtual bool StopForShutdown() = 0;
-    virtual bool IsTransmitterKeyed() const = 0;
-    // Releases the transmitter and returns the keying lines to idle.
-    virtual void ReleaseTransmitter() = 0;
+    // Push-to-talk (or an open squelch line) forces captured audio out.
+    virtual void SetPushToTalk(bool active) = 0;
+    // Captured audio is ignored for ms milliseconds after audio was played.
+    virtual void SetSquelchSettling(int ms) = 0;
     // Time since audio was last played (push-to-talk arming reads it).
     virtual CElapsedTimer& PlaybackTimer() = 0;
+    // Received packets and mix-in markers waiting for playback.
+    virtual CSoundQueue& PlaybackQueue() = 0;
+    // Sounds to mix into playback at once.
+    virtual CMixInQueue& MixInQueue() = 0;
+    // Captured packets waiting for the transmit thread.
+    virtual CSoundQueue& TransmitQueue() = 0;
 };

@@ -112,7 +112,7 @@ void CClient_TavroDlg::ContinueConnect(int fd) {
     controls_.Enable(IDC_PTT, true);
     pttButton_.SetArmed(true);
     controls_.SetDefaultButton(IDC_SEND);
-    pttActive_ = false;
+    SetPushToTalkActive(false);
     controls_.SetCheck(IDC_PTT, 0);
     controls_.Enable(IDC_CONNECTION_LOST, true);
     controls_.Enable(IDC_PRESETS, false);
@@ -126,6 +126,7 @@ void CClient_TavroDlg::ContinueConnect(int fd) {
     }
     stop_.Reset();
     audio_->PlaybackTimer().Restart();
+    audio_->SetSquelchSettling(settings_.squelchSettlingMs);
     RestartActivity();
     connectionWanted_ = true;
     if (options_.events)
@@ -169,10 +170,10 @@ void CClient_TavroDlg::Disconnect(bool updateKeying) {
 
     OnPushToTalkStop();
     endOfTransmission_ = -1;
-    audio_->ReleaseTransmitter();
+    rigKeying_->Unkey();
     if (updateKeying)
         SwitchToCapture();
-    audio_->ReleaseTransmitter();
+    rigKeying_->Unkey();
     controls_.SetColor(IDC_TX_LAMP, 0x808080);
 
     state_.SetReconnectWanted(false);
@@ -206,6 +207,7 @@ void CClient_TavroDlg::Disconnect(bool updateKeying) {
     state_.SetConnected(false);
     state_.SetReconnectWanted(rearm);
     disconnecting_ = false;
+    rigKeying_->UnkeyAfter(1000);
     if (options_.events)
         options_.events->Disconnected(byUser);
 }

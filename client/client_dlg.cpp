@@ -1,12 +1,15 @@
 #include "client/client_dlg.h"
 
+#include "audio/sound_host.h"
 #include "audio/sound_packet.h"
 #include "client/control_ids.h"
 #include "client/discarding_audio_path.h"
+#include "client/engine_audio_path.h"
 #include "client/field_exchange.h"
 #include "client/member_display.h"
 #include "client/talk_group_selector.h"
 #include "platform/clock.h"
+#include "platform/com_ports.h"
 #include "platform/string_format.h"
 #include "protocol/conference_messages.h"
 
@@ -36,14 +39,27 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
                      QMetaObject::invokeMethod(
                          this, [this, command] { OnCommand(command); }, Qt::QueuedConnection);
                  }) {
-    audio_ = std::move(options_.audio);
-    if (!audio_)
-        audio_ = std::make_unique<CDiscardingAudioPath>(playbackQueue_, mixInQueue_);
-    store_.LoadStartup(settings_, rig_);
+    store_.LoadStartup(settings_, rigSettings_);
     morse_.Setup(settings_.cwToneHz, settings_.cwSpeedWpm, settings_.cwVolume);
 
+    RigKeyingOptions rig;
+    rig.devicePath = [this](int port) { return ComPortDevicePath(store_.Ini(), port); };
+    rig.portFactory = options_.serialPortFactory;
+    rig.onSquelch = [this](bool open) {
+        PostToUi([this, open] { OnCommand(open ? IDC_PTT_START : IDC_PTT_STOP); });
+    };
+    rig.onError = [this](const std::string& message, const std::string& detail) {
+        PostToUi([this, message, detail] {
+            if (options_.events && !detail.empty())
+                options_.events->Note(message + ": " + detail);
+            prompt_.ShowMessage(message, "", IUserPrompt::Icon::Stop);
+        });
+    };
+    rigKeying_ = std::make_unique<CRigKeying>(std::move(rig));
+    MakeAudioPath();
+
     messageQueue_.AttachWakeSignal(&transmitWake_);
-    transmitQueue_.AttachWakeSignal(&transmitWake_);
+    TransmitQueue().AttachWakeSignal(&transmitWake_);
 
     controls_.SetSorted(IDC_MAIN_LIST, true);
     controls_.SetSorted(IDC_TALK_GROUP, true);
@@ -71,8 +87,63 @@ CClient_TavroDlg::~CClient_TavroDlg() {
         receiveThread_.join();
     if (transmitThread_.joinable())
         transmitThread_.join();
-    audio_->ReleaseTransmitter();
+    rigKeying_->Unkey();
     store_.SaveClient(settings_);
+}
+
+void CClient_TavroDlg::MakeAudioPath() {
+    if (!options_.waveIn || !options_.waveOut) {
+        audio_ = std::make_unique<CDiscardingAudioPath>();
+        return;
+    }
+    AudioPathHooks hooks;
+    hooks.isConnected = [this] { return IsConnected(); };
+    hooks.mayTalk = [this](bool silent) { return MayTalk(silent); };
+    hooks.isTestMode = [this] { return testMode_; };
+    hooks.showError = [this](const std::string& text) {
+        prompt_.ShowMessage(text, "", IUserPrompt::Icon::Stop);
+    };
+    hooks.connectionLost = [this] { PostToUi([this] { OnCommand(IDC_CONNECTION_LOST); }); };
+    hooks.captureBufferTaken = [this] { AdvanceEndOfTransmission(); };
+    hooks.stoppedForShutdown = [this] {
+        if (closing_ && !ended_)
+            FinishClose();
+    };
+    auto engine = std::make_unique<CEngineAudioPath>(
+        std::move(options_.waveIn), std::move(options_.waveOut),
+        WaveDeviceId{settings_.audioDevice, options_.captureDeviceName},
+        WaveDeviceId{settings_.audioDevice, options_.playbackDeviceName}, *rigKeying_,
+        std::move(hooks));
+    engine_ = engine.get();
+    audio_ = std::move(engine);
+    ConfigureAudio();
+}
+
+void CClient_TavroDlg::ConfigureAudio() {
+    if (!engine_)
+        return;
+    int gains[8];
+    for (int i = 0; i < 8; ++i)
+        gains[i] = settings_.dtmfGain[size_t(i)];
+    engine_->Configure(settings_.voxEnabled, settings_.voxLevel, settings_.silenceLevel, gains,
+                       rigSettings_.squelchLine);
+}
+
+bool CClient_TavroDlg::MayTalk(bool silent) const {
+    std::lock_guard<std::mutex> guard(displayLock_);
+    return MayTalkOnFloor(talker_, settings_.callsign, silent);
+}
+
+void CClient_TavroDlg::OpenRigPort() {
+    rigKeying_->OpenRigPort(rigSettings_);
+    rigKeying_->SetSquelchSettlingMs(settings_.squelchSettlingMs);
+    const RigWindowLayout layout = RigWindowLayoutFor(rigSettings_, settings_.voxLevel);
+    controls_.SetText(IDC_VOX, layout.voxBoxCaption);
+    controls_.SetText(IDC_INPUT_COLUMNS, layout.micSliderLabel);
+    controls_.Show(IDC_SILENCE_LEVEL, layout.showSilenceLevel);
+    controls_.SetRange(IDC_VOX_LEVEL, 0, layout.voxSliderMaximum);
+    controls_.SetPosition(IDC_VOX_LEVEL, layout.voxSliderPosition);
+    ConfigureAudio();
 }
 
 // ---- set-up
@@ -98,7 +169,7 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     }
 
     pttButton_.SetCommands(IDC_PTT_START, IDC_PTT_STOP);
-    pttActive_ = false;
+    SetPushToTalkActive(false);
     controls_.SetCheck(IDC_PTT, 0);
     pttButton_.SetArmed(false);
 
@@ -112,6 +183,7 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     transmitRunning_ = receiveRunning_ = false;
 
     SwitchToCapture();
+    OpenRigPort();
     heartbeat_.start();
 }
 
@@ -261,7 +333,7 @@ void CClient_TavroDlg::OnSend() {
         return;
     QueueJoin();
     if (settings_.room != oldRoom) {
-        audio_->ReleaseTransmitter();
+        rigKeying_->Unkey();
         RestartActivity();
     }
     FocusPushToTalk();
@@ -274,7 +346,7 @@ void CClient_TavroDlg::OnRoomSelected() {
     if (!SaveFieldsFromControls(false))
         return;
     QueueJoin();
-    audio_->ReleaseTransmitter();
+    rigKeying_->Unkey();
     RestartActivity();
 }
 
@@ -304,7 +376,7 @@ void CClient_TavroDlg::OnApply() {
         id = morse_.Build(settings_.idText);
     }
     SwitchToPlayback();
-    mixInQueue_.Add(std::move(id));
+    MixInQueue().Add(std::move(id));
     FocusPushToTalk();
 }
 
@@ -405,11 +477,12 @@ void CClient_TavroDlg::OnTimer(int id) {
     }
     if (id == kTestModeTimer)
         TestModeStep();
-    const bool keyed = audio_->IsTransmitterKeyed();
+    const bool keyed = rigKeying_->IsLampOn();
     controls_.SetColor(IDC_TX_LAMP, keyed ? kLampRed : kLampGrey);
     if (keyed != lastKeyed_ && options_.events)
         options_.events->KeyingChanged(keyed);
     lastKeyed_ = keyed;
+    rigKeying_->CheckReleaseDeadline();
 }
 
 void CClient_TavroDlg::TestModeStep() {
@@ -433,7 +506,7 @@ void CClient_TavroDlg::TestModeStep() {
     } else if (!connected && !state_.ConnectInProgress()) {
         OnConnect();
     } else {
-        pttActive_ = !pttActive_;
+        SetPushToTalkActive(!pttActive_);
     }
     testTimer_.start(kTestStepMs);
 }
@@ -446,9 +519,12 @@ void CClient_TavroDlg::OnClose() {
     closing_ = true;
     OnDisconnect();
     SaveFieldsFromControls(false);
-    if (!audio_->StopForShutdown())
-        return; // the engines' close notifications call OnClose again
-    audio_->ReleaseTransmitter();
+    if (audio_->StopForShutdown())
+        FinishClose(); // otherwise the engines' close notifications finish it
+}
+
+void CClient_TavroDlg::FinishClose() {
+    rigKeying_->Unkey();
     heartbeat_.stop();
     testTimer_.stop();
     ended_ = true;

@@ -10,10 +10,13 @@
 #include "client/dialog_controls.h"
 #include "client/push_to_talk_button.h"
 #include "client/user_prompt.h"
+#include "platform/serial_port.h"
 #include "platform/stop_flag.h"
 #include "platform/wake_signal.h"
+#include "platform/wave_device.h"
 #include "protocol/socket_stream.h"
 #include "radio/client_settings.h"
+#include "radio/rig_keying.h"
 #include "radio/rig_settings.h"
 #include "radio/settings_store.h"
 
@@ -45,8 +48,14 @@ public:
         IUserPrompt* prompt = nullptr;
         // What a person would watch; may be null.
         IClientEvents* events = nullptr;
-        // The sound card; null gives a path that discards room audio.
-        std::unique_ptr<IAudioPath> audio;
+        // The sound devices (ALSA or WAV files; a test's manual devices).
+        // Without them room audio is dropped and nothing is captured.
+        std::unique_ptr<IWaveIn> waveIn;
+        std::unique_ptr<IWaveOut> waveOut;
+        // Device names, when not the "AUDIO_IN" index (a WAV file's path).
+        std::string captureDeviceName, playbackDeviceName;
+        // Makes the rig's serial ports; empty makes real ones.
+        std::function<std::unique_ptr<ISerialPort>()> serialPortFactory;
         // Milliseconds between watchdog passes and the receive time-out
         // (shortened by tests).
         int watchdogPeriodMs = 5000;
@@ -83,6 +92,7 @@ public:
     // The capture notification's step after the capture engine took the buffer.
     void AdvanceEndOfTransmission();
     bool PushToTalkActive() const { return pttActive_; }
+    CRigKeying& RigKeying() { return *rigKeying_; }
 
     CDialogControls& Controls() { return controls_; }
     CPushToTalkButton& PushToTalkButton() { return pttButton_; }
@@ -90,10 +100,10 @@ public:
     const ConnectionState& State() const { return state_; }
     int ServerVersion() const { return serverVersion_; }
     std::string Talker() const;
-    CSoundQueue& PlaybackQueue() { return playbackQueue_; }
-    CSoundQueue& TransmitQueue() { return transmitQueue_; }
+    CSoundQueue& PlaybackQueue() { return audio_->PlaybackQueue(); }
+    CSoundQueue& TransmitQueue() { return audio_->TransmitQueue(); }
     CMsgQueue& MessageQueue() { return messageQueue_; }
-    CMixInQueue& MixInQueue() { return mixInQueue_; }
+    CMixInQueue& MixInQueue() { return audio_->MixInQueue(); }
     CElapsedTimer& ActivityTimer() { return activity_; }
     int AnnouncementTickCount() const { return tickCount_; }
 
@@ -125,6 +135,11 @@ private:
     bool SaveFieldsFromControls(bool showCallsignMessages);
     void LoadFieldsIntoControls();
     void SetIdleControls();
+    void SetPushToTalkActive(bool active);
+    void OpenRigPort();
+    void MakeAudioPath();
+    void ConfigureAudio();
+    void FinishClose();
     void ShowServerError(const std::string& line);
 
     // Connect steps: the attempt runs off the UI thread, its result comes back here.
@@ -150,13 +165,16 @@ private:
     void ThreadEnded();
     bool AnswerPing();
     ClientSettings SettingsSnapshot() const;
+    bool MayTalk(bool silent) const;
 
     CSettingsStore& store_;
     Options options_;
     IUserPrompt& prompt_;
+    std::unique_ptr<CRigKeying> rigKeying_;
     std::unique_ptr<IAudioPath> audio_;
+    class CEngineAudioPath* engine_ = nullptr; // audio_, when it drives the sound card
     ClientSettings settings_;
-    RigSettings rig_;
+    RigSettings rigSettings_;
     mutable std::mutex settingsLock_; // settings_ as worker threads read it
 
     CDialogControls controls_;
@@ -174,9 +192,6 @@ private:
     std::atomic<bool> pingReply_{false};
     CWakeSignal transmitWake_;
     CMsgQueue messageQueue_;
-    CSoundQueue transmitQueue_;
-    CSoundQueue playbackQueue_;
-    CMixInQueue mixInQueue_;
 
     // Members display, guarded by the display lock.
     mutable std::mutex displayLock_;

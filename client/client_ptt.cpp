@@ -11,36 +11,42 @@ constexpr uint32_t kArmAfterPlaybackMs = 1000;
 
 void CClient_TavroDlg::OnPushToTalkStart() {
     // With the receiver's squelch on the serial port, "Mute" silences both commands.
-    if (rig_.squelchLine != 0 && settings_.voxEnabled)
+    if (rigSettings_.squelchLine != 0 && settings_.voxEnabled)
         return;
-    pttActive_ = true;
+    SetPushToTalkActive(true);
     SwitchToCapture();
 }
 
 void CClient_TavroDlg::OnPushToTalkStop() {
-    if (rig_.squelchLine != 0 && settings_.voxEnabled)
+    if (rigSettings_.squelchLine != 0 && settings_.voxEnabled)
         return;
-    pttActive_ = false;
+    SetPushToTalkActive(false);
     endOfTransmission_ = 0;
 }
 
 void CClient_TavroDlg::OnVoxBox() {
-    if (rig_.squelchLine != 0 && pttActive_)
+    if (rigSettings_.squelchLine != 0 && pttActive_)
         OnPushToTalkStop();
     settings_.voxEnabled = controls_.Check(IDC_VOX) != 0;
+    ConfigureAudio();
 }
 
 void CClient_TavroDlg::Arm() {
     if (audio_->PlaybackTimer().Elapsed() < kArmAfterPlaybackMs) {
         if (armingMemo_) {
             pttButton_.SetArmed(false);
-            pttActive_ = false;
+            SetPushToTalkActive(false);
             armingMemo_ = false;
         }
     } else if (!armingMemo_) {
         pttButton_.SetArmed(true);
         armingMemo_ = true;
     }
+}
+
+void CClient_TavroDlg::SetPushToTalkActive(bool active) {
+    pttActive_ = active;
+    audio_->SetPushToTalk(active);
 }
 
 void CClient_TavroDlg::SwitchToPlayback() {

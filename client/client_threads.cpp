@@ -80,7 +80,7 @@ void CClient_TavroDlg::QueueMorse(const std::string& text) {
         sound = morse_.Build(text);
     }
     // The marker hands the sound to playback, which deletes it when played.
-    playbackQueue_.Add(std::make_unique<CSoundPacket>(sound.release()));
+    PlaybackQueue().Add(std::make_unique<CSoundPacket>(sound.release()));
 }
 
 void CClient_TavroDlg::HandleMessage(CMsg& msg, CUserInfoList& members) {
@@ -88,14 +88,14 @@ void CClient_TavroDlg::HandleMessage(CMsg& msg, CUserInfoList& members) {
     switch (msg.command) {
     case kCmdSound:
         SwitchToPlayback();
-        playbackQueue_.Add(MakeSoundPacket(static_cast<CSoundMessage&>(msg)));
+        PlaybackQueue().Add(MakeSoundPacket(static_cast<CSoundMessage&>(msg)));
         RestartActivity();
         break;
     case kCmdSilence: {
         auto packet = std::make_unique<CSoundPacket>();
         packet->silent = true;
         packet->ZeroIfSilent();
-        playbackQueue_.Add(std::move(packet));
+        PlaybackQueue().Add(std::move(packet));
         RestartActivity();
         break;
     }
@@ -228,14 +228,14 @@ void CClient_TavroDlg::TransmitThread() {
     bool error = false;
     while (!stop_.IsSet() && !error) {
         // Sleep until there is something to send or the connection stops.
-        if (transmitQueue_.IsEmpty() && messageQueue_.IsEmpty() && !pingReply_)
+        if (TransmitQueue().IsEmpty() && messageQueue_.IsEmpty() && !pingReply_)
             transmitWake_.Wait(&stop_);
         if (stop_.IsSet())
             break;
         error = !AnswerPing();
         // Sound first: everything queued, each with its filler.
         while (!error && !stop_.IsSet()) {
-            std::unique_ptr<CSoundPacket> packet = transmitQueue_.Get();
+            std::unique_ptr<CSoundPacket> packet = TransmitQueue().Get();
             if (!packet)
                 break;
             error = !AnswerPing();
@@ -267,12 +267,12 @@ void CClient_TavroDlg::EndTransmission() {
         for (int i = 0; i < kEndSilences; ++i) {
             auto packet = std::make_unique<CSoundPacket>();
             packet->silent = true;
-            transmitQueue_.Add(std::move(packet));
+            TransmitQueue().Add(std::move(packet));
         }
     } else {
         messageQueue_.Add(std::make_unique<CMsg>(kCmdEndTx));
     }
-    pttActive_ = false;
+    SetPushToTalkActive(false);
 }
 
 void CClient_TavroDlg::AdvanceEndOfTransmission() {

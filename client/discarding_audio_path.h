@@ -1,30 +1,29 @@
 #pragma once
 
 #include "audio/elapsed_timer.h"
-#include "audio/mixin_queue.h"
-#include "audio/queues.h"
 #include "client/audio_path.h"
 
 // The audio path of a client without a sound card: room audio is taken off
-// the playback queue and dropped on every heartbeat, so nothing piles up,
-// and the transmitter is never keyed.
+// the playback queue and dropped on every heartbeat, so nothing piles up;
+// nothing is captured and the transmitter is never keyed.
 class CDiscardingAudioPath : public IAudioPath {
 public:
-    CDiscardingAudioPath(CSoundQueue& playback, CMixInQueue& mixIn)
-        : playback_(playback), mixIn_(mixIn) {}
-
     void SwitchToPlayback() override {}
     void SwitchToCapture() override {}
     void Heartbeat() override;
     bool StopForShutdown() override;
-    bool IsTransmitterKeyed() const override { return false; }
-    void ReleaseTransmitter() override {}
+    void SetPushToTalk(bool) override {}
+    void SetSquelchSettling(int) override {}
     CElapsedTimer& PlaybackTimer() override { return lastAudio_; }
+    CSoundQueue& PlaybackQueue() override { return playback_; }
+    CMixInQueue& MixInQueue() override { return mixIn_; }
+    CSoundQueue& TransmitQueue() override { return transmit_; }
 
 private:
     void Drain();
 
-    CSoundQueue& playback_;
-    CMixInQueue& mixIn_;
+    CSoundQueue playback_;
+    CMixInQueue mixIn_;
+    CSoundQueue transmit_;
     CElapsedTimer lastAudio_;
 };

@@ -1,8 +1,10 @@
 // tavro-client: the Tavro RF gateway client.
 
 #include "app/client/console_log.h"
+#include "audio/wav_file_devices.h"
 #include "client/client_dlg.h"
 #include "client/program_version.h"
+#include "platform/alsa_wave.h"
 #include "platform/settings_path.h"
 #include "radio/settings_store.h"
 
@@ -29,7 +31,9 @@ void OnSignal(int) {
 void PrintUsage(FILE* out) {
     std::fprintf(
         out,
-        "Usage: tavro-client --headless [--config FILE] [--answer yes|no] [COMMAND LINE...]\n"
+        "Usage: tavro-client --headless [--config FILE] [--answer yes|no]\n"
+        "                    [--audio-in FILE.wav] [--audio-out FILE.wav] [COMMAND LINE...]\n"
+        "       tavro-client --list-audio\n"
         "\n"
         "Links a radio to a room of a Tavro conference server.\n"
         "\n"
@@ -37,6 +41,11 @@ void PrintUsage(FILE* out) {
         "                    logged on standard error, one line per event\n"
         "  --config FILE     settings file (default %s)\n"
         "  --answer yes|no   the answer to Yes/No questions (default no)\n"
+        "  --audio-in FILE   take the receiver's audio from a WAV file (played in real\n"
+        "                    time, then silence) instead of the sound card\n"
+        "  --audio-out FILE  write the transmitter's audio to a WAV file (in real time)\n"
+        "                    instead of the sound card\n"
+        "  --list-audio      list the sound devices with their number for \"AUDIO_IN\"\n"
         "  --version         print the version and exit\n"
         "  --help            show this text\n"
         "\n"
@@ -45,10 +54,21 @@ void PrintUsage(FILE* out) {
         DefaultSettingsPath().c_str());
 }
 
+void ListAudioDevices() {
+    const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
+    std::printf("AUDIO_IN  device\n");
+    std::printf("      -1  default (the system's default device)\n");
+    for (const AlsaPcmDevice& device : devices)
+        std::printf("%8d  %s  %s\n", device.index, device.name.c_str(), device.description.c_str());
+    if (devices.empty())
+        std::printf("No sound device can both record and play.\n");
+}
+
 struct Arguments {
     bool headless = false;
     std::string config;
     bool answer = false;
+    std::string audioIn, audioOut;
     std::string commandLine;
 };
 
@@ -65,7 +85,15 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
             std::printf("tavro-client %s\n", ProgramVersionText().c_str());
             return 0;
         }
-        if (a == "--headless") {
+        if (a == "--list-audio") {
+            ListAudioDevices();
+            return 0;
+        }
+        if (a == "--audio-in" && i + 1 < argc) {
+            args.audioIn = argv[++i];
+        } else if (a == "--audio-out" && i + 1 < argc) {
+            args.audioOut = argv[++i];
+        } else if (a == "--headless") {
             args.headless = true;
         } else if (a == "--config" && i + 1 < argc) {
             args.config = argv[++i];
@@ -115,6 +143,16 @@ int main(int argc, char** argv) {
     CClient_TavroDlg::Options options;
     options.prompt = &prompt;
     options.events = &events;
+    if (args.audioIn.empty())
+        options.waveIn = std::make_unique<CAlsaWaveIn>();
+    else
+        options.waveIn = std::make_unique<CWavFileWaveIn>();
+    if (args.audioOut.empty())
+        options.waveOut = std::make_unique<CAlsaWaveOut>();
+    else
+        options.waveOut = std::make_unique<CWavFileWaveOut>();
+    options.captureDeviceName = args.audioIn;
+    options.playbackDeviceName = args.audioOut;
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
 
     // SIGINT and SIGTERM close the program as closing the window does.

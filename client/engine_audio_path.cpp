@@ -1,0 +1,171 @@
+#include "client/engine_audio_path.h"
+
+#include "radio/rig_keying.h"
+
+#include <QMetaObject>
+
+CEngineAudioPath::CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn,
+                                   std::unique_ptr<IWaveOut> waveOut, WaveDeviceId captureDevice,
+                                   WaveDeviceId playbackDevice, CRigKeying& rig,
+                                   AudioPathHooks hooks)
+    : waveIn_(std::move(waveIn)), waveOut_(std::move(waveOut)),
+      captureDevice_(std::move(captureDevice)), playbackDevice_(std::move(playbackDevice)),
+      rig_(rig), hooks_(std::move(hooks)), in_(*waveIn_, *this, *this),
+      out_(*waveOut_, *this, *this) {
+    in_.deviceId = captureDevice_;
+    out_.deviceId = playbackDevice_;
+}
+
+CEngineAudioPath::~CEngineAudioPath() = default;
+
+void CEngineAudioPath::Configure(bool voxEnabled, int voxLevel, int silenceLevel,
+                                 const int (&dtmfGain)[8], int squelchLine) {
+    in_.voxEnabled = voxEnabled;
+    in_.voxLevel = voxLevel;
+    in_.silenceLevel = silenceLevel;
+    for (int i = 0; i < 8; ++i)
+        in_.dtmfGain[size_t(i)] = dtmfGain[i];
+    squelchLine_ = squelchLine;
+}
+
+void CEngineAudioPath::SetSquelchSettling(int ms) {
+    in_.settleTimer = &out_.lastAudio;
+    in_.settleMs = ms;
+}
+
+// ---- the half-duplex switches
+
+void CEngineAudioPath::SwitchToPlayback() {
+    if (out_.stopped) {
+        if (in_.stopped) {
+            if (StartPlayback())
+                Key();
+        } else {
+            // Playback starts, and keys, once the capture device has closed.
+            in_.startPlaybackOnClose = true;
+            in_.RequestStop();
+        }
+    } else if (out_.stopRequested) {
+        out_.stopRequested = false;
+        out_.restartCaptureOnClose = false;
+        Key();
+    }
+}
+
+void CEngineAudioPath::SwitchToCapture() {
+    if (in_.stopped) {
+        if (out_.stopped) {
+            Unkey();
+            StartCapture();
+        } else {
+            out_.restartCaptureOnClose = true;
+            out_.Close();
+        }
+    } else if (in_.stopRequested) {
+        in_.stopRequested = false;
+        in_.startPlaybackOnClose = false;
+        Unkey();
+    } else if (squelchLine_ != kSquelchCts) {
+        Key();
+    }
+}
+
+bool CEngineAudioPath::StopForShutdown() {
+    shuttingDown_ = true;
+    in_.startPlaybackOnClose = false;
+    out_.restartCaptureOnClose = false;
+    out_.stopWhenDrained = false;
+    if (!in_.stopped)
+        in_.RequestStop();
+    if (!out_.stopped)
+        out_.Close();
+    return in_.stopped && out_.stopped;
+}
+
+void CEngineAudioPath::CheckShutdownDone() {
+    if (shuttingDown_ && in_.stopped && out_.stopped && hooks_.stoppedForShutdown)
+        hooks_.stoppedForShutdown();
+}
+
+// ---- the rig link
+
+int CEngineAudioPath::SquelchLine() const {
+    return squelchLine_;
+}
+
+int CEngineAudioPath::KeyingMethod() const {
+    return rig_.KeyingMethod();
+}
+
+bool CEngineAudioPath::IsKeyed() const {
+    return rig_.IsKeyed();
+}
+
+void CEngineAudioPath::Key() {
+    rig_.Key();
+}
+
+void CEngineAudioPath::Unkey() {
+    rig_.Unkey();
+}
+
+void CEngineAudioPath::UnkeyAfter(uint32_t ms) {
+    rig_.UnkeyAfter(ms);
+}
+
+CMixInSound& CEngineAudioPath::KeyingTone() {
+    return rig_.KeyingTone();
+}
+
+void CEngineAudioPath::StartCapture() {
+    if (shuttingDown_)
+        return;
+    in_.deviceId = captureDevice_;
+    in_.Start();
+}
+
+bool CEngineAudioPath::StartPlayback() {
+    if (shuttingDown_)
+        return false;
+    out_.deviceId = playbackDevice_;
+    return out_.Start();
+}
+
+// ---- device notifications: queued from the device threads to this thread
+
+void CEngineAudioPath::OnWaveInData(WaveBuffer buffer) {
+    auto shared = std::make_shared<WaveBuffer>(std::move(buffer));
+    QMetaObject::invokeMethod(
+        &context_,
+        [this, shared] {
+            in_.OnData(std::move(*shared));
+            hooks_.captureBufferTaken();
+        },
+        Qt::QueuedConnection);
+}
+
+void CEngineAudioPath::OnWaveInClose() {
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            in_.OnClose();
+            CheckShutdownDone();
+        },
+        Qt::QueuedConnection);
+}
+
+void CEngineAudioPath::OnWaveOutDone(WaveBuffer buffer) {
+    auto shared = std::make_shared<WaveBuffer>(std::move(buffer));
+    QMetaObject::invokeMethod(
+        &context_, [this, shared] { out_.OnDone(std::move(*shared)); }, Qt::QueuedConnection);
+}
+
+void CEngineAudioPath::OnWaveOutClose() {
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            out_.OnClose();
+            CheckShutdownDone();
+        },
+        Qt::QueuedConnection);
+}

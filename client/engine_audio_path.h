@@ -1,0 +1,98 @@
+#pragma once
+
+#include "audio/sound_host.h"
+#include "audio/sound_in.h"
+#include "audio/sound_out.h"
+#include "client/audio_path.h"
+#include "platform/wave_device.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CRigKeying;
+
+// What the audio path needs from the window.
+struct AudioPathHooks {
+    std::function<bool()> isConnected;
+    // The floor check for a captured packet.
+    std::function<bool(bool silent)> mayTalk;
+    std::function<bool()> isTestMode;
+    std::function<void(const std::string&)> showError;
+    // The transmitter was keyed over silence for too long (queued command 1018).
+    std::function<void()> connectionLost;
+    // After the capture engine has taken a buffer (the end-of-transmission count).
+    std::function<void()> captureBufferTaken;
+    // Both engines have stopped after StopForShutdown returned false.
+    std::function<void()> stoppedForShutdown;
+};
+
+// The sound card through the capture and playback engines, taking turns
+// (half-duplex), with the rig link keying the transmitter. The devices report
+// from their own threads; each notification is queued to the thread that
+// owns this object and handed to its engine there, in order.
+class CEngineAudioPath : public IAudioPath,
+                         private ISoundHost,
+                         private IWaveInSink,
+                         private IWaveOutSink {
+public:
+    CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn, std::unique_ptr<IWaveOut> waveOut,
+                     WaveDeviceId captureDevice, WaveDeviceId playbackDevice, CRigKeying& rig,
+                     AudioPathHooks hooks);
+    ~CEngineAudioPath() override;
+
+    void SwitchToPlayback() override;
+    void SwitchToCapture() override;
+    void Heartbeat() override {}
+    bool StopForShutdown() override;
+    void SetPushToTalk(bool active) override { in_.pttActive = active; }
+    void SetSquelchSettling(int ms) override;
+    CElapsedTimer& PlaybackTimer() override { return out_.lastAudio; }
+    CSoundQueue& PlaybackQueue() override { return out_.receiveQueue; }
+    CMixInQueue& MixInQueue() override { return out_.mixInQueue; }
+    CSoundQueue& TransmitQueue() override { return in_.transmitQueue; }
+
+    // The levels and switches of capture from the window's settings, and the
+    // squelch input of the rig settings in force.
+    void Configure(bool voxEnabled, int voxLevel, int silenceLevel, const int (&dtmfGain)[8],
+                   int squelchLine);
+    CSoundIn& Capture() { return in_; }
+    CSoundOut& Playback() { return out_; }
+
+private:
+    // ISoundHost
+    bool IsConnected() const override { return hooks_.isConnected(); }
+    bool MayTalk(bool silent) const override { return hooks_.mayTalk(silent); }
+    bool IsTestMode() const override { return hooks_.isTestMode(); }
+    void ShowError(const std::string& text) override { hooks_.showError(text); }
+    int SquelchLine() const override;
+    int KeyingMethod() const override;
+    bool IsKeyed() const override;
+    void Key() override;
+    void Unkey() override;
+    void UnkeyAfter(uint32_t ms) override;
+    CMixInSound& KeyingTone() override;
+    void PostConnectionLost() override { hooks_.connectionLost(); }
+    void StartCapture() override;
+    bool StartPlayback() override;
+
+    // Device notifications, on the device threads.
+    void OnWaveInData(WaveBuffer buffer) override;
+    void OnWaveInClose() override;
+    void OnWaveOutDone(WaveBuffer buffer) override;
+    void OnWaveOutClose() override;
+    void CheckShutdownDone();
+
+    QObject context_; // queued notifications run on its thread
+    std::unique_ptr<IWaveIn> waveIn_;
+    std::unique_ptr<IWaveOut> waveOut_;
+    WaveDeviceId captureDevice_, playbackDevice_;
+    CRigKeying& rig_;
+    AudioPathHooks hooks_;
+    int squelchLine_ = 0;
+    CSoundIn in_;
+    CSoundOut out_;
+    bool shuttingDown_ = false;
+};

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "audio/mixin_sound.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "radio/rig_settings.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+// The texts of the three port failures, shown in stop-icon message boxes.
+inline constexpr char kCannotOpenCommPort[] = "Cannot Open Comm Port";
+inline constexpr char kCannotQueryCommPort[] = "Cannot Query Comm Port";
+inline constexpr char kCannotSetCommPortState[] = "Cannot Set Comm Port state";
+
+// Keying methods (RigSettings::keyingMethod).
+inline constexpr int kKeyingTone = 0;
+inline constexpr int kKeyingILink = 1;
+inline constexpr int kKeyingComPort = 2;
+inline constexpr int kKeyingVox = 3;
+inline constexpr int kKeyingHalvek = 4;
+
+// The Halvek board's bytes.
+inline constexpr uint8_t kHalvekInit = 0x66;
+inline constexpr uint8_t kHalvekPtt = 0xCA;
+inline constexpr uint8_t kHalvekEnd = 0xA0;
+// The control byte: configures the board and, while not transmitting, polls its status.
+uint8_t HalvekControlByte(const RigSettings& settings);
+
+struct RigKeyingOptions {
+    // The device of a COM port number: the window gives ComPortDevicePath with its settings
+    // file; empty maps port n to /dev/ttyS<n-1>.
+    std::function<std::string(int port)> devicePath;
+    // Makes the port object; empty makes a CSerialPort.
+    std::function<std::unique_ptr<ISerialPort>()> portFactory;
+    // A squelch change seen by the monitor, called on the monitor's thread; the window queues
+    // the push-to-talk command for it (open: start, closed: stop).
+    std::function<void(bool open)> onSquelch;
+    // A port failure: `message` is one of the three texts above, `detail` the reason.
+    std::function<void(const std::string& message, const std::string& detail)> onError;
+    // The release deadline and the Halvek PTT repeat are measured on this clock.
+    IClock* clock = &SystemClock();
+    // The monitor's pass, also the step of the squelch close confirmation.
+    int pollIntervalMs = 50;
+};
+
+// Keys the transmitter by the chosen method and watches the receiver's squelch on the serial
+// port or the Halvek board. Key, Unkey, UnkeyAfter, CheckReleaseDeadline and the getters may be
+// used from any thread; OpenRigPort, CloseRigPort and IsMonitorRunning from one thread (the
+// window's).
+class CRigKeying {
+public:
+    explicit CRigKeying(RigKeyingOptions options);
+    // Closes the port, leaving the transmitter released.
+    ~CRigKeying();
+    CRigKeying(const CRigKeying&) = delete;
+    CRigKeying& operator=(const CRigKeying&) = delete;
+
+    // Opens and configures the port of settings.keyingMethod, prepares the keying tone for
+    // the tone method, starts the squelch monitor when there is something to watch, and
+    // releases the transmitter. A port failure is reported through onError; the methods then
+    // key nothing. A port that is open is closed first.
+    void OpenRigPort(const RigSettings& settings);
+    // Releases the transmitter, stops the monitor and closes the port. It does not wait for a
+    // squelch callback in progress; no new one starts once it has returned.
+    void CloseRigPort();
+
+    void Key();
+    void Unkey();
+    // Releases the transmitter when ms milliseconds have passed (checked by
+    // CheckReleaseDeadline). Keying again cancels the pending release.
+    void UnkeyAfter(uint32_t ms);
+    // Releases the transmitter when the deadline set by UnkeyAfter has passed; call it from
+    // the window's timer.
+    void CheckReleaseDeadline();
+
+    // The TX lamp: on from the start of Key to the start of Unkey.
+    bool IsLampOn() const { return lamp_.load(); }
+    // Keyed: from the end of Key to the end of Unkey.
+    bool IsKeyed() const;
+    bool IsPortOpen() const;
+    bool IsMonitorRunning() const;
+    int KeyingMethod() const;
+
+    // The tone that playback loops into its output while keyed with the tone method
+    // (toneFrequencyHz, 200 ms, amplitude toneLevel). OpenRigPort rebuilds it, so playback
+    // must not run across OpenRigPort.
+    CMixInSound& KeyingTone() { return keyingTone_; }
+
+    // Values the window may change while the port is open; the monitor reads them live.
+    void SetSquelchSettlingMs(int ms);
+    void SetHalvekSquelchLevel(int level);
+
+    // State shared with the monitor thread, and one monitor run (rig_keying.cpp).
+    struct Shared;
+    struct Monitor;
+
+private:
+    void SetKeying(bool keyed);
+    void ReportOpenFailure(const SerialOpenResult& result);
+
+    RigKeyingOptions options_;
+    CMixInSound keyingTone_;
+    std::shared_ptr<Shared> shared_;
+    std::shared_ptr<Monitor> monitor_;
+    std::thread monitorThread_;
+    std::atomic<bool> lamp_{false};
+    std::atomic<uint32_t> deadline_{0}; // 0: none
+};
+
+// What the main window shows for the rig settings.
+struct RigWindowLayout {
+    const char* voxBoxCaption;  // "Mute" with a squelch input, else "Vox"
+    const char* micSliderLabel; // the label above the "Mic" sliders
+    bool showSilenceLevel;      // the "Silence Level" group and its slider
+    int voxSliderMaximum;       // the VOX slider's range starts at 0
+    int voxSliderPosition;
+    // The VOX slider sets halvekSquelchLevel (HalvekSquelchLevelFromSlider) and the rig
+    // settings are written at once, instead of setting the VOX level.
+    bool voxSliderSetsSquelchLevel;
+};
+RigWindowLayout RigWindowLayoutFor(const RigSettings& settings, int voxLevel);
+int HalvekSquelchLevelFromSlider(int position);

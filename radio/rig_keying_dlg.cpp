@@ -1,0 +1,96 @@
+#include "radio/rig_keying_dlg.h"
+
+#include "platform/ini_file.h"
+#include "radio/rig_keying.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kPortEntries = 9;
+
+DlgList PortList(int port) {
+    DlgList list;
+    for (int i = 1; i <= kPortEntries; ++i)
+        list.entries.push_back("COM" + std::to_string(i));
+    list.selection = port >= 1 && port <= kPortEntries ? port - 1 : -1;
+    return list;
+}
+
+int PortOf(const DlgList& list, int opened) {
+    return list.selection >= 0 ? list.selection + 1 : opened;
+}
+
+} // namespace
+
+void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& deviceNames) {
+    opened_ = s;
+    RigKeyingDlgFields& f = fields;
+    f = {};
+    f.methodContinuousTone = s.keyingMethod == kKeyingTone;
+    f.methodILink = s.keyingMethod == kKeyingILink;
+    f.methodComPort = s.keyingMethod == kKeyingComPort;
+    f.methodHalvek = s.keyingMethod == kKeyingHalvek;
+    f.methodVox = !f.methodContinuousTone && !f.methodILink && !f.methodComPort && !f.methodHalvek;
+
+    f.comPort = PortList(s.comPort);
+    f.ilinkPort = PortList(s.ilinkPort);
+    f.halvekPort = PortList(s.halvekPort);
+
+    f.toneLevel = std::to_string(s.toneLevel);
+    f.toneFrequency = std::to_string(s.toneFrequencyHz);
+    f.txTimeout = std::to_string(s.txTimeoutSeconds);
+    f.txRestart = std::to_string(s.txRestartSeconds);
+
+    f.rts = s.keyLine == 0;
+    f.dtr = !f.rts;
+    f.invertKeying = s.invertKeying;
+
+    f.squelchCts = s.squelchLine == 1;
+    f.squelchDsr = s.squelchLine == 2;
+    f.squelchVox = !f.squelchCts && !f.squelchDsr;
+    f.invertSquelch = s.invertSquelch;
+
+    f.halvekDigitalSquelch = s.halvekDigitalSquelch;
+    f.halvekDigitalSquelchActiveHigh = s.halvekDigitalSquelchActiveHigh;
+    f.analogSquelchLevel = std::clamp(s.halvekSquelchLevel, 0, kAnalogSquelchMaximum);
+
+    if (!deviceNames.empty()) {
+        f.audioDevice.entries.push_back("Default Audio");
+        f.audioDevice.entries.insert(f.audioDevice.entries.end(), deviceNames.begin(),
+                                     deviceNames.end());
+        const int position = s.audioDevice + 1;
+        if (position >= 0 && position < int(f.audioDevice.entries.size()))
+            f.audioDevice.selection = position;
+    }
+}
+
+RigSettings CRigKeyingDlg::Ok() const {
+    const RigKeyingDlgFields& f = fields;
+    RigSettings s = opened_;
+    s.keyingMethod = f.methodVox              ? kKeyingVox
+                     : f.methodContinuousTone ? kKeyingTone
+                     : f.methodILink          ? kKeyingILink
+                     : f.methodComPort        ? kKeyingComPort
+                     : f.methodHalvek         ? kKeyingHalvek
+                                              : kKeyingVox;
+    s.comPort = PortOf(f.comPort, opened_.comPort);
+    s.ilinkPort = PortOf(f.ilinkPort, opened_.ilinkPort);
+    s.halvekPort = PortOf(f.halvekPort, opened_.halvekPort);
+
+    s.toneFrequencyHz = ParseProfileInt(f.toneFrequency);
+    s.toneLevel = ParseProfileInt(f.toneLevel);
+    s.txTimeoutSeconds = ParseProfileInt(f.txTimeout);
+    s.txRestartSeconds = ParseProfileInt(f.txRestart);
+
+    s.keyLine = f.rts ? 0 : 1;
+    s.invertKeying = f.invertKeying;
+    s.invertSquelch = f.invertSquelch;
+    s.halvekDigitalSquelch = f.halvekDigitalSquelch;
+    s.halvekDigitalSquelchActiveHigh = f.halvekDigitalSquelchActiveHigh;
+    s.squelchLine = f.squelchDsr ? 2 : f.squelchCts ? 1 : 0;
+    s.halvekSquelchLevel = f.analogSquelchLevel;
+    if (f.audioDevice.selection >= 0)
+        s.audioDevice = f.audioDevice.selection - 1;
+    return s;
+}

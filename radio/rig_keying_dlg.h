@@ -1,0 +1,69 @@
+#pragma once
+
+#include "radio/rig_settings.h"
+
+#include <string>
+#include <vector>
+
+// A list box or drop-down list: its entries and the selected position (-1: none).
+struct DlgList {
+    std::vector<std::string> entries;
+    int selection = -1;
+};
+
+// The controls of the "Rig Keying and Squelch Setup" dialog, as the view shows and edits them.
+struct RigKeyingDlgFields {
+    // "Rig Control Method"
+    bool methodContinuousTone = false;
+    bool methodILink = false;
+    bool methodComPort = false;
+    bool methodVox = false;
+    bool methodHalvek = false;
+
+    // "Com Port" of the COM keying, iLink and Halvek groups: "COM1" to "COM9".
+    DlgList comPort;
+    DlgList ilinkPort;
+    DlgList halvekPort;
+
+    std::string toneLevel;
+    std::string toneFrequency;
+    std::string txTimeout;
+    std::string txRestart;
+
+    bool rts = false; // "RTS "
+    bool dtr = false; // "DTR"
+    bool invertKeying = false;
+
+    bool squelchVox = false;
+    bool squelchCts = false;
+    bool squelchDsr = false;
+    bool invertSquelch = false;
+
+    bool halvekDigitalSquelch = false;
+    bool halvekDigitalSquelchActiveHigh = false;
+    // "Analog Squelch Level": range 0 to kAnalogSquelchMaximum.
+    int analogSquelchLevel = 0;
+
+    // "Default Audio", then one entry per capture device.
+    DlgList audioDevice;
+};
+
+// The logic of the rig keying dialog: Open fills the fields from the settings, the view lets
+// the user edit them, Ok turns them back into settings.
+class CRigKeyingDlg {
+public:
+    static constexpr int kAnalogSquelchMaximum = 15;
+
+    // deviceNames: the capture devices in index order; without any the audio list stays
+    // empty.
+    void Open(const RigSettings& settings, const std::vector<std::string>& deviceNames);
+    // The settings the fields give. Numbers in the edits are read as decimal integers (text
+    // that does not start with one reads as 0). A list with nothing selected keeps the value
+    // that was opened.
+    RigSettings Ok() const;
+
+    RigKeyingDlgFields fields;
+
+private:
+    RigSettings opened_;
+};
