@@ -4,6 +4,12 @@
 
 #include <QMetaObject>
 
+namespace {
+// Buffers of silence after the room's audio has ended before the sound card
+// goes back to capture: as long as the release after a mixed-in sound.
+constexpr int kReleaseAfterSilentBuffers = 3;
+} // namespace
+
 CEngineAudioPath::CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn,
                                    std::unique_ptr<IWaveOut> waveOut, WaveDeviceId captureDevice,
                                    WaveDeviceId playbackDevice, CRigKeying& rig,
@@ -45,11 +51,23 @@ void CEngineAudioPath::SwitchToPlayback() {
             in_.startPlaybackOnClose = true;
             in_.RequestStop();
         }
-    } else if (out_.stopRequested) {
+    } else if (out_.stopRequested || out_.stopWhenDrained) {
         out_.stopRequested = false;
+        out_.stopWhenDrained = false;
         out_.restartCaptureOnClose = false;
         Key();
     }
+}
+
+// When the room's audio has ended and nothing else is to be played, playback
+// drains and hands the sound card back to capture, which releases the
+// transmitter, rather than keeping it keyed over an empty channel until
+// push-to-talk, the squelch or the keyed-silence watchdog ends it.
+void CEngineAudioPath::Heartbeat() {
+    if (!out_.stopped && !out_.stopRequested && !out_.stopWhenDrained && !out_.currentMixIn &&
+        out_.mixInQueue.IsEmpty() && out_.receiveQueue.IsEmpty() &&
+        out_.fillerRun >= kReleaseAfterSilentBuffers)
+        out_.stopWhenDrained = true;
 }
 
 void CEngineAudioPath::SwitchToCapture() {

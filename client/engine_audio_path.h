@@ -45,7 +45,7 @@ public:
 
     void SwitchToPlayback() override;
     void SwitchToCapture() override;
-    void Heartbeat() override {}
+    void Heartbeat() override;
     bool StopForShutdown() override;
     void SetPushToTalk(bool active) override { in_.pttActive = active; }
     void SetSquelchSettling(int ms) override;
