@@ -3,6 +3,8 @@
 #include "audio/mixin_queue.h"
 #include "audio/queues.h"
 
+#include <functional>
+
 class CElapsedTimer;
 
 // The sound card as the window switches it: capture (receiver audio to the
@@ -16,10 +18,11 @@ public:
     virtual void SwitchToCapture() = 0;
     // Called on every heartbeat (250 ms).
     virtual void Heartbeat() = 0;
-    // Stops capture and closes playback for shutdown; true once both are
-    // stopped. Otherwise the path reports later, through the hook its owner
-    // gave it, when both have stopped.
-    virtual bool StopForShutdown() = 0;
+    // Stops capture and closes playback; whenStopped runs once both have
+    // stopped (at once when they already have). Nothing restarts them before.
+    virtual void Stop(std::function<void()> whenStopped) = 0;
+    // The "AUDIO_IN" device number for the next start of either engine.
+    virtual void SetDeviceIndex(int index) = 0;
     // Push-to-talk (or an open squelch line) forces captured audio out.
     virtual void SetPushToTalk(bool active) = 0;
     // Captured audio is ignored for ms milliseconds after audio was played.

@@ -105,10 +105,6 @@ void CClient_TavroDlg::MakeAudioPath() {
     };
     hooks.connectionLost = [this] { PostToUi([this] { OnCommand(IDC_CONNECTION_LOST); }); };
     hooks.captureBufferTaken = [this] { AdvanceEndOfTransmission(); };
-    hooks.stoppedForShutdown = [this] {
-        if (closing_ && !ended_)
-            FinishClose();
-    };
     auto engine = std::make_unique<CEngineAudioPath>(
         std::move(options_.waveIn), std::move(options_.waveOut),
         WaveDeviceId{settings_.audioDevice, options_.captureDeviceName},
@@ -292,6 +288,9 @@ void CClient_TavroDlg::OnCommand(int id, int notification) {
         break;
     case IDC_DTMF_HELP:
         OnDtmfHelp();
+        break;
+    case IDC_RIG_KEYING:
+        OnRigKeying();
         break;
     default:
         break;
@@ -519,8 +518,11 @@ void CClient_TavroDlg::OnClose() {
     closing_ = true;
     OnDisconnect();
     SaveFieldsFromControls(false);
-    if (audio_->StopForShutdown())
-        FinishClose(); // otherwise the engines' close notifications finish it
+    // The engines' close notifications finish the close when they come.
+    audio_->Stop([this] {
+        if (!ended_)
+            FinishClose();
+    });
 }
 
 void CClient_TavroDlg::FinishClose() {

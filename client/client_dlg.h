@@ -17,6 +17,7 @@
 #include "protocol/socket_stream.h"
 #include "radio/client_settings.h"
 #include "radio/rig_keying.h"
+#include "radio/rig_keying_dlg.h"
 #include "radio/rig_settings.h"
 #include "radio/settings_store.h"
 
@@ -56,6 +57,9 @@ public:
         std::string captureDeviceName, playbackDeviceName;
         // Makes the rig's serial ports; empty makes real ones.
         std::function<std::unique_ptr<ISerialPort>()> serialPortFactory;
+        // Shows the "Rig Keying and Squelch Setup" dialog modally; true when
+        // it closed with OK. Without it (headless) the command does nothing.
+        std::function<bool(CRigKeyingDlg&)> runRigKeyingDialog;
         // Milliseconds between watchdog passes and the receive time-out
         // (shortened by tests).
         int watchdogPeriodMs = 5000;
@@ -140,6 +144,8 @@ private:
     void MakeAudioPath();
     void ConfigureAudio();
     void FinishClose();
+    void OnRigKeying();
+    void RestartAfterRigSetup();
     void ShowServerError(const std::string& line);
 
     // Connect steps: the attempt runs off the UI thread, its result comes back here.

@@ -17,7 +17,7 @@ void CDiscardingAudioPath::Heartbeat() {
     Drain();
 }
 
-bool CDiscardingAudioPath::StopForShutdown() {
+void CDiscardingAudioPath::Stop(std::function<void()> whenStopped) {
     Drain();
-    return true;
+    whenStopped();
 }

@@ -11,7 +11,8 @@ public:
     void SwitchToPlayback() override {}
     void SwitchToCapture() override {}
     void Heartbeat() override;
-    bool StopForShutdown() override;
+    void Stop(std::function<void()> whenStopped) override;
+    void SetDeviceIndex(int) override {}
     void SetPushToTalk(bool) override {}
     void SetSquelchSettling(int) override {}
     CElapsedTimer& PlaybackTimer() override { return lastAudio_; }

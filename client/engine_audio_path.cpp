@@ -88,8 +88,8 @@ void CEngineAudioPath::SwitchToCapture() {
     }
 }
 
-bool CEngineAudioPath::StopForShutdown() {
-    shuttingDown_ = true;
+void CEngineAudioPath::Stop(std::function<void()> whenStopped) {
+    whenStopped_ = std::move(whenStopped);
     in_.startPlaybackOnClose = false;
     out_.restartCaptureOnClose = false;
     out_.stopWhenDrained = false;
@@ -97,12 +97,20 @@ bool CEngineAudioPath::StopForShutdown() {
         in_.RequestStop();
     if (!out_.stopped)
         out_.Close();
-    return in_.stopped && out_.stopped;
+    CheckStopped();
 }
 
-void CEngineAudioPath::CheckShutdownDone() {
-    if (shuttingDown_ && in_.stopped && out_.stopped && hooks_.stoppedForShutdown)
-        hooks_.stoppedForShutdown();
+void CEngineAudioPath::CheckStopped() {
+    if (!whenStopped_ || !in_.stopped || !out_.stopped)
+        return;
+    const std::function<void()> done = std::move(whenStopped_);
+    whenStopped_ = nullptr;
+    done();
+}
+
+void CEngineAudioPath::SetDeviceIndex(int index) {
+    captureDevice_.index = index;
+    playbackDevice_.index = index;
 }
 
 // ---- the rig link
@@ -136,14 +144,14 @@ CMixInSound& CEngineAudioPath::KeyingTone() {
 }
 
 void CEngineAudioPath::StartCapture() {
-    if (shuttingDown_)
+    if (whenStopped_)
         return;
     in_.deviceId = captureDevice_;
     in_.Start();
 }
 
 bool CEngineAudioPath::StartPlayback() {
-    if (shuttingDown_)
+    if (whenStopped_)
         return false;
     out_.deviceId = playbackDevice_;
     return out_.Start();
@@ -167,7 +175,7 @@ void CEngineAudioPath::OnWaveInClose() {
         &context_,
         [this] {
             in_.OnClose();
-            CheckShutdownDone();
+            CheckStopped();
         },
         Qt::QueuedConnection);
 }
@@ -183,7 +191,7 @@ void CEngineAudioPath::OnWaveOutClose() {
         &context_,
         [this] {
             out_.OnClose();
-            CheckShutdownDone();
+            CheckStopped();
         },
         Qt::QueuedConnection);
 }

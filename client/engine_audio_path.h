@@ -25,8 +25,6 @@ struct AudioPathHooks {
     std::function<void()> connectionLost;
     // After the capture engine has taken a buffer (the end-of-transmission count).
     std::function<void()> captureBufferTaken;
-    // Both engines have stopped after StopForShutdown returned false.
-    std::function<void()> stoppedForShutdown;
 };
 
 // The sound card through the capture and playback engines, taking turns
@@ -46,7 +44,8 @@ public:
     void SwitchToPlayback() override;
     void SwitchToCapture() override;
     void Heartbeat() override;
-    bool StopForShutdown() override;
+    void Stop(std::function<void()> whenStopped) override;
+    void SetDeviceIndex(int index) override;
     void SetPushToTalk(bool active) override { in_.pttActive = active; }
     void SetSquelchSettling(int ms) override;
     CElapsedTimer& PlaybackTimer() override { return out_.lastAudio; }
@@ -83,7 +82,7 @@ private:
     void OnWaveInClose() override;
     void OnWaveOutDone(WaveBuffer buffer) override;
     void OnWaveOutClose() override;
-    void CheckShutdownDone();
+    void CheckStopped();
 
     QObject context_; // queued notifications run on its thread
     std::unique_ptr<IWaveIn> waveIn_;
@@ -94,5 +93,6 @@ private:
     int squelchLine_ = 0;
     CSoundIn in_;
     CSoundOut out_;
-    bool shuttingDown_ = false;
+    // Set from Stop until both engines have stopped.
+    std::function<void()> whenStopped_;
 };
