@@ -12,6 +12,7 @@ deps:
 	@./scripts/install-deps.sh
 
 run: build
+	@./scripts/install-deps.sh --run
 	@./scripts/run-demo.sh $(RELEASE_DIR)
 
 test: deps

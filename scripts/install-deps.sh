@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when missing.
+# --run adds what `make run` needs, --fuzz what `make fuzz` needs.
 # Run as root on Debian 12; without root it only names what is missing.
 set -euo pipefail
 
@@ -9,9 +10,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
 )
-if [ "${1:-}" = "--fuzz" ]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+case "${1:-}" in
+  --run) packages+=(espeak-ng) ;;
+  --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
