@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,6 +26,10 @@ int ConnectAddress(const addrinfo& ai, int timeoutMs, const CStopFlag& stop, std
     // Closing must not wait for unsent data.
     const linger noLinger = {0, 0};
     setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+    // Messages are written whole; send each at once rather than waiting to
+    // coalesce, which would delay the audio and the ping answers.
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     if (connect(fd, ai.ai_addr, ai.ai_addrlen) == 0)
         return fd;
     if (errno != EINPROGRESS) {
