@@ -9,8 +9,8 @@ class CElapsedTimer;
 
 // The sound card as the window switches it: capture (receiver audio to the
 // room) or playback (room audio to the transmitter, which keying follows).
-// The switches run on the UI thread or the receive thread, always under the
-// window's display lock; everything else on the UI thread.
+// Everything runs on the UI thread, where the engines are; the switches run
+// under the window's display lock.
 class IAudioPath {
 public:
     virtual ~IAudioPath() = default;

@@ -168,6 +168,7 @@ private:
     void HandleVersion(int32_t serverVersion);
     void QueueMorse(const std::string& text);
     void PostToUi(std::function<void()> call);
+    void QueueSwitchToPlayback();
     void ThreadEnded();
     bool AnswerPing();
     ClientSettings SettingsSnapshot() const;

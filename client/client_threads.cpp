@@ -73,6 +73,17 @@ void CClient_TavroDlg::ReceiveThread() {
     receiveRunning_ = false;
 }
 
+// The engines run on the UI thread, so the receive thread has the switch made
+// there; what it queues for playback waits until playback runs. A switch still
+// queued when the connection has ended is dropped: the disconnect has already
+// sent the sound card back to capture.
+void CClient_TavroDlg::QueueSwitchToPlayback() {
+    PostToUi([this] {
+        if (IsConnected())
+            SwitchToPlayback();
+    });
+}
+
 void CClient_TavroDlg::QueueMorse(const std::string& text) {
     std::unique_ptr<CMixInSound> sound;
     {
@@ -87,7 +98,7 @@ void CClient_TavroDlg::HandleMessage(CMsg& msg, CUserInfoList& members) {
     const bool admin = options_.templateId == kAdminTemplate;
     switch (msg.command) {
     case kCmdSound:
-        SwitchToPlayback();
+        QueueSwitchToPlayback();
         PlaybackQueue().Add(MakeSoundPacket(static_cast<CSoundMessage&>(msg)));
         RestartActivity();
         break;
@@ -122,7 +133,7 @@ void CClient_TavroDlg::HandleMessage(CMsg& msg, CUserInfoList& members) {
     case kCmdIdleId: {
         const ClientSettings s = SettingsSnapshot();
         if (msg.command == kCmdSendId ? s.forceIdEnabled : s.idIfIdleEnabled) {
-            SwitchToPlayback();
+            QueueSwitchToPlayback();
             QueueMorse(s.idText);
         }
         break;
@@ -130,7 +141,7 @@ void CClient_TavroDlg::HandleMessage(CMsg& msg, CUserInfoList& members) {
     case kCmdCourtesy: {
         const ClientSettings s = SettingsSnapshot();
         if (s.courtesyEnabled) {
-            SwitchToPlayback();
+            QueueSwitchToPlayback();
             QueueMorse(s.courtesyText);
             RestartActivity();
         }

@@ -1,5 +1,7 @@
 #include "client/engine_audio_path.h"
 
+#include "audio/mixin_sound.h"
+#include "audio/sound_packet.h"
 #include "radio/rig_keying.h"
 
 #include <QMetaObject>
@@ -8,6 +10,9 @@ namespace {
 // Buffers of silence after the room's audio has ended before the sound card
 // goes back to capture: as long as the release after a mixed-in sound.
 constexpr int kReleaseAfterSilentBuffers = 3;
+// A playback device hands a buffer back every 200 ms; one that has handed
+// none back for five buffers' time has failed.
+constexpr uint32_t kPlaybackStalledMs = 1000;
 } // namespace
 
 CEngineAudioPath::CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn,
@@ -64,10 +69,30 @@ void CEngineAudioPath::SwitchToPlayback() {
 // transmitter, rather than keeping it keyed over an empty channel until
 // push-to-talk, the squelch or the keyed-silence watchdog ends it.
 void CEngineAudioPath::Heartbeat() {
+    if (!out_.stopped && lastPlaybackBuffer_.Elapsed() > kPlaybackStalledMs) {
+        CloseStalledPlayback();
+        return;
+    }
     if (!out_.stopped && !out_.stopRequested && !out_.stopWhenDrained && !out_.currentMixIn &&
         out_.mixInQueue.IsEmpty() && out_.receiveQueue.IsEmpty() &&
         out_.fillerRun >= kReleaseAfterSilentBuffers)
         out_.stopWhenDrained = true;
+}
+
+// The playback device keeps the buffers it was given, as a failed sound card
+// does: no notification would come to end playback, and the transmitter would
+// stay keyed. Whatever waits to be played is dropped, so that the buffers the
+// close hands back are not written again; the device is closed, the
+// transmitter released and capture takes over once the close has come.
+void CEngineAudioPath::CloseStalledPlayback() {
+    out_.currentMixIn.reset();
+    out_.mixInQueue.Clear();
+    while (std::unique_ptr<CSoundPacket> packet = out_.receiveQueue.Get())
+        delete packet->mixIn; // a marker's sound belongs to the queue until played
+    out_.restartCaptureOnClose = true;
+    out_.Close();
+    waveOut_->Close();
+    Unkey();
 }
 
 void CEngineAudioPath::SwitchToCapture() {
@@ -153,8 +178,13 @@ void CEngineAudioPath::StartCapture() {
 bool CEngineAudioPath::StartPlayback() {
     if (whenStopped_)
         return false;
+    lastPlaybackBuffer_.Restart();
     out_.deviceId = playbackDevice_;
-    return out_.Start();
+    if (out_.Start())
+        return true;
+    // Without a playback device the gateway keeps listening to its receiver.
+    StartCapture();
+    return false;
 }
 
 // ---- device notifications: queued from the device threads to this thread
@@ -183,7 +213,12 @@ void CEngineAudioPath::OnWaveInClose() {
 void CEngineAudioPath::OnWaveOutDone(WaveBuffer buffer) {
     auto shared = std::make_shared<WaveBuffer>(std::move(buffer));
     QMetaObject::invokeMethod(
-        &context_, [this, shared] { out_.OnDone(std::move(*shared)); }, Qt::QueuedConnection);
+        &context_,
+        [this, shared] {
+            lastPlaybackBuffer_.Restart();
+            out_.OnDone(std::move(*shared));
+        },
+        Qt::QueuedConnection);
 }
 
 void CEngineAudioPath::OnWaveOutClose() {

@@ -83,6 +83,7 @@ private:
     void OnWaveOutDone(WaveBuffer buffer) override;
     void OnWaveOutClose() override;
     void CheckStopped();
+    void CloseStalledPlayback();
 
     QObject context_; // queued notifications run on its thread
     std::unique_ptr<IWaveIn> waveIn_;
@@ -95,4 +96,6 @@ private:
     CSoundOut out_;
     // Set from Stop until both engines have stopped.
     std::function<void()> whenStopped_;
+    // Time since the playback device last handed a buffer back, or playback started.
+    CElapsedTimer lastPlaybackBuffer_;
 };

@@ -24,7 +24,8 @@ ClientHarness::ClientHarness(const ClientSetup& setup) {
             << "COMM=" << setup.comment << "\n"
             << "ROOM=" << setup.room << "\n"
             << "PSWD=" << setup.password << "\n"
-            << "RECO=" << (setup.autoReconnect ? 1 : 0) << "\n";
+            << "RECO=" << (setup.autoReconnect ? 1 : 0) << "\n"
+            << setup.extraIni;
     }
     store_ = std::make_unique<CSettingsStore>(path);
     options_.prompt = &prompt;

@@ -16,6 +16,12 @@
 constexpr int kWaitMs = 3000;
 constexpr int kQuietMs = 150;
 
+// Rig settings (ClientSetup::extraIni) that key the transmitter by asserting
+// the RTS line of COM1, with no squelch input; the port's device name is for
+// a fake serial device.
+constexpr char kRtsKeyingIni[] = "[TX_CTRL]\nTYPE=2\nCOMPORT=1\nLINE=0\nREV=0\nSQLLINE=0\n"
+                                 "[COM_PORTS]\nCOM1=/dev/tavro-test-rig\n";
+
 // The settings a test client starts with.
 struct ClientSetup {
     std::string host = "127.0.0.1";
@@ -27,6 +33,9 @@ struct ClientSetup {
     bool autoReconnect = false;
     int watchdogPeriodMs = 100;
     int receiveTimeoutMs = 10000;
+    // More of the settings file after section "Tavro_CLIENT": keys of that
+    // section, or sections of their own (rig keying, COM ports).
+    std::string extraIni;
 };
 
 // One client controller on the test's thread, with its own settings file, a
@@ -36,6 +45,9 @@ public:
     explicit ClientHarness(const ClientSetup& setup);
     ~ClientHarness();
 
+    // What Start gives the client: a test sets its sound devices, serial
+    // ports or prompt here before Start.
+    CClient_TavroDlg::Options& Options() { return options_; }
     // Runs the window's set-up with the given command line.
     void Start(const std::string& commandLine = "");
     CClient_TavroDlg& Client() { return *client_; }
