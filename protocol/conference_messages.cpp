@@ -56,15 +56,13 @@ CDummyMessage::CDummyMessage(uint16_t fillerLength) : CMsg(kCmdDummy), length(fi
 bool CDummyMessage::Read(CSocketStream& s, const CStopFlag& stop, int& err) {
     if (!ReadLength16be(s, stop, length, err))
         return false;
-    std::vector<uint8_t> filler(length);
-    return ReadBytes(s, stop, filler.data(), filler.size(), err);
+    return SkipBytes(s, stop, length, err);
 }
 
 void CDummyMessage::Encode(CByteWriter& out) const {
     out.Byte(command);
     out.Length16be(length);
-    const std::vector<uint8_t> filler(length, 0);
-    out.Bytes(filler.data(), filler.size());
+    out.Zeros(length);
 }
 
 bool CJoinMessage::Read(CSocketStream& s, const CStopFlag& stop, int& err) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -25,8 +26,21 @@ public:
     // beyond it fail with the bound error.
     size_t budget = std::numeric_limits<size_t>::max();
 
+    // Takes n bytes that were read ahead, when that many are there and the
+    // message's size limit allows; the common case of every field read.
+    bool TakeAhead(uint8_t* out, size_t n) {
+        if (n > aheadEnd_ - aheadPos_ || n > budget)
+            return false;
+        if (out)
+            std::memcpy(out, ahead_.data() + aheadPos_, n);
+        aheadPos_ += n;
+        if (budget != std::numeric_limits<size_t>::max())
+            budget -= n;
+        return true;
+    }
+
 private:
-    friend bool ReadBytes(CSocketStream&, const class CStopFlag&, void*, size_t, int&);
+    friend bool ReadInto(CSocketStream&, const class CStopFlag&, uint8_t*, size_t, int&);
     int fd_;
     std::vector<uint8_t> ahead_;
     size_t aheadPos_ = 0;

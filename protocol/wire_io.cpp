@@ -22,18 +22,19 @@ bool WaitReady(int fd, const CStopFlag& stop, short events) {
 }
 } // namespace
 
-bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, int& err) {
+// Reads n bytes into out, or discards them when out is null.
+bool ReadInto(CSocketStream& s, const CStopFlag& stop, uint8_t* out, size_t n, int& err) {
     if (stop.IsSet())
         return false;
     if (!ChargeBudget(s, n, err))
         return false;
-    auto* out = static_cast<uint8_t*>(buffer);
     size_t got = 0;
     while (got < n) {
         const size_t ready = s.aheadEnd_ - s.aheadPos_;
         if (ready > 0) {
             const size_t take = std::min(ready, n - got);
-            std::memcpy(out + got, s.ahead_.data() + s.aheadPos_, take);
+            if (out)
+                std::memcpy(out + got, s.ahead_.data() + s.aheadPos_, take);
             s.aheadPos_ += take;
             got += take;
             continue;
@@ -41,7 +42,7 @@ bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, 
         // Large remainders go straight into the caller's buffer; small ones
         // fill the read-ahead buffer so that following fields are served from it.
         const size_t missing = n - got;
-        const bool direct = missing >= kReadAhead;
+        const bool direct = out && missing >= kReadAhead;
         if (!direct && s.ahead_.size() < kReadAhead)
             s.ahead_.resize(kReadAhead);
         const ssize_t r = direct ? recv(s.fd_, out + got, missing, MSG_DONTWAIT)
@@ -71,6 +72,18 @@ bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, 
         }
     }
     return true;
+}
+
+bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, int& err) {
+    if (!stop.IsSet() && s.TakeAhead(static_cast<uint8_t*>(buffer), n))
+        return true;
+    return ReadInto(s, stop, static_cast<uint8_t*>(buffer), n, err);
+}
+
+bool SkipBytes(CSocketStream& s, const CStopFlag& stop, size_t n, int& err) {
+    if (!stop.IsSet() && s.TakeAhead(nullptr, n))
+        return true;
+    return ReadInto(s, stop, nullptr, n, err);
 }
 
 bool WriteBytes(CSocketStream& s, const CStopFlag& stop, const void* buffer, size_t n) {

@@ -29,6 +29,9 @@ constexpr size_t kMaxMessageSize = 16u << 20; // 16 MiB
 // completes at once.
 bool ReadBytes(CSocketStream& s, const CStopFlag& stop, void* buffer, size_t n, int& err);
 
+// Reads and discards exactly n bytes (filler), as ReadBytes does.
+bool SkipBytes(CSocketStream& s, const CStopFlag& stop, size_t n, int& err);
+
 // Writes exactly n bytes. A stop while waiting for the socket reports success:
 // the caller learns of the stop from the flag.
 bool WriteBytes(CSocketStream& s, const CStopFlag& stop, const void* buffer, size_t n);
@@ -60,6 +63,7 @@ public:
     void Length16be(uint16_t value);
     void String(const std::string& value);
     void Bytes(const void* data, size_t n);
+    void Zeros(size_t n) { out_.insert(out_.end(), n, 0); }
 
 private:
     std::vector<uint8_t>& out_;
