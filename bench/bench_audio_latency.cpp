@@ -39,7 +39,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench/bench_support.h"
 #include <arpa/inet.h>
+
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -572,23 +574,6 @@ BENCHMARK(BM_LoopbackRoundTrip)
     ->Iterations(kRoundTripIterations)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
-
-struct Summary {
-    double mean = 0, median = 0, p99 = 0;
-};
-
-Summary Summarize(std::vector<double> values) {
-    Summary s;
-    if (values.empty())
-        return s;
-    std::sort(values.begin(), values.end());
-    for (double v : values)
-        s.mean += v;
-    s.mean /= double(values.size());
-    s.median = values[values.size() / 2];
-    s.p99 = values[std::min(values.size() - 1, values.size() * 99 / 100)];
-    return s;
-}
 
 } // namespace
 

@@ -9,6 +9,8 @@
 #include "audio/mixing.h"
 #include "audio/sound_packet.h"
 
+#include "bench/bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <opencore-amrnb/interf_dec.h>
 #include <opencore-amrnb/interf_enc.h>
@@ -115,19 +117,6 @@ void BareDecoding(benchmark::State& state) {
     Decoder_Interface_exit(decoder);
 }
 
-// Prints the runs as usual and keeps each benchmark's median CPU time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                median[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-    std::map<std::string, double> median;
-};
-
 } // namespace
 
 BENCHMARK(CaptureSide)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
@@ -139,7 +128,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

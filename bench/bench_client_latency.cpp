@@ -14,7 +14,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench/bench_support.h"
 #include <arpa/inet.h>
+
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -231,23 +233,6 @@ void BM_BareSend(benchmark::State& state) {
 
 BENCHMARK(BM_ClientQueueToPeer)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareSend)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
-
-struct Summary {
-    double mean = 0, median = 0, p99 = 0;
-};
-
-Summary Summarize(std::vector<double> values) {
-    Summary s;
-    if (values.empty())
-        return s;
-    std::sort(values.begin(), values.end());
-    for (double v : values)
-        s.mean += v;
-    s.mean /= double(values.size());
-    s.median = values[values.size() / 2];
-    s.p99 = values[std::min(values.size() - 1, values.size() * 99 / 100)];
-    return s;
-}
 
 } // namespace
 

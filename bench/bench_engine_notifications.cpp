@@ -11,6 +11,8 @@
 #include "audio/sound_in.h"
 #include "audio/sound_out.h"
 
+#include "bench/bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -139,19 +141,6 @@ void PlaybackNotification(benchmark::State& state) {
             state.SkipWithError("the packet was not played with the sound");
     }
 }
-
-// Prints the runs as usual and keeps each benchmark's median CPU time.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    MedianReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                median[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-    std::map<std::string, double> median;
-};
 
 } // namespace
 
