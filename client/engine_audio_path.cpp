@@ -47,6 +47,10 @@ void CEngineAudioPath::SetSquelchSettling(int ms) {
 // ---- the half-duplex switches
 
 void CEngineAudioPath::SwitchToPlayback() {
+    // While the engines are being stopped (closing, rig set-up) nothing
+    // restarts them; received audio waits in the queue.
+    if (whenStopped_)
+        return;
     if (out_.stopped) {
         if (in_.stopped) {
             if (StartPlayback())
@@ -96,6 +100,8 @@ void CEngineAudioPath::CloseStalledPlayback() {
 }
 
 void CEngineAudioPath::SwitchToCapture() {
+    if (whenStopped_)
+        return;
     if (in_.stopped) {
         if (out_.stopped) {
             Unkey();
