@@ -118,6 +118,44 @@ WaveStatus DescribeAlsaOpenError(int error, const std::string& pcmName) {
 }
 
 // One direction of one PCM device and its thread.
+// Holds a device to real time. ALSA's "null" PCM, for one, reads and plays at
+// once; left alone it would flood the engines with buffers. A sound card is
+// never early, so it is never held back: the reference moves whenever the
+// device is late.
+class CRealTimePace {
+public:
+    using Clock = CWaveRequests::Clock;
+    explicit CRealTimePace(int rate) : rate_(rate) {}
+
+    // When `frames` frames moved from `startedAt` on should be done.
+    Clock::time_point Due(uint64_t frames, Clock::time_point startedAt) {
+        if (!anchored_ || startedAt > start_ + Span(frames_)) {
+            start_ = startedAt;
+            frames_ = 0;
+            anchored_ = true;
+        }
+        frames_ += frames;
+        return start_ + Span(frames_);
+    }
+    void Restart() { anchored_ = false; }
+
+    // Frames that real time allows to have played since `start`.
+    uint64_t FramesSince(Clock::time_point start) const {
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+        return uint64_t(std::max<int64_t>(elapsed.count(), 0)) * uint64_t(rate_) / 1'000'000u;
+    }
+    Clock::duration Span(uint64_t frames) const {
+        return std::chrono::microseconds(frames * 1'000'000u / uint64_t(rate_));
+    }
+
+private:
+    int rate_;
+    bool anchored_ = false;
+    Clock::time_point start_;
+    uint64_t frames_ = 0;
+};
+
 class CAlsaStream {
 public:
     using BufferHandler = std::function<void(WaveBuffer)>;
@@ -295,15 +333,20 @@ bool CAlsaStream::Stop(Next next, std::deque<WaveBuffer>& returned, bool& failed
 
 void CAlsaStream::RunCapture() {
     bool failed = false;
+    CRealTimePace pace(rate_);
     for (;;) {
         WaveBuffer buffer;
         std::deque<WaveBuffer> returned;
         const Next next = requests_.Wait(buffer, returned, std::nullopt, !failed);
         if (next == Next::Buffer) {
+            const auto startedAt = CRealTimePace::Clock::now();
             failed = !Transfer(buffer);
+            requests_.SleepUntil(pace.Due(buffer.filled, startedAt));
             onBuffer_(std::move(buffer));
-        } else if (Stop(next, returned, failed)) { // no deadline, so no time-out
-            return;
+        } else {
+            pace.Restart();
+            if (Stop(next, returned, failed)) // no deadline, so no time-out
+                return;
         }
     }
 }
@@ -312,8 +355,11 @@ void CAlsaStream::RunPlayback() {
     std::deque<Playing> playing;
     uint64_t written = 0;
     bool failed = false;
+    // Frames count as played no faster than real time from here.
+    const CRealTimePace pace(rate_);
+    CRealTimePace::Clock::time_point playStart = CRealTimePace::Clock::now();
     for (;;) {
-        const uint64_t played = Played(written);
+        const uint64_t played = std::min(Played(written), pace.FramesSince(playStart));
         while (!playing.empty() && playing.front().end <= played) {
             onBuffer_(std::move(playing.front().buffer));
             playing.pop_front();
@@ -329,6 +375,9 @@ void CAlsaStream::RunPlayback() {
         std::deque<WaveBuffer> returned;
         const Next next = requests_.Wait(buffer, returned, deadline, !failed);
         if (next == Next::Buffer) {
+            // After the card ran dry, real time counts from now.
+            if (playing.empty())
+                playStart = CRealTimePace::Clock::now() - pace.Span(written);
             failed = !Transfer(buffer);
             written += buffer.filled;
             playing.push_back({std::move(buffer), written});

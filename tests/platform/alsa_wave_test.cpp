@@ -1,6 +1,7 @@
 // The ALSA devices on ALSA's "null" PCM, which opens for capture and playback
 // without a sound card. It takes and gives frames at once rather than in real
-// time, and leaves capture buffers as they were.
+// time (the devices hold it to real time), and leaves capture buffers as they
+// were.
 
 #include "platform/alsa_wave.h"
 #include "tests/support/manual_wave.h"
@@ -22,6 +23,22 @@ WaveBuffer Buffer(uint64_t tag, size_t samples) {
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+// A device that delivers at once must not flood the engine: four 200 ms
+// buffers take at least 600 ms to come back, each one paced after the first.
+TEST(AlsaWave, NullDeviceIsHeldToRealTime) {
+    CWaveEventLog log;
+    CAlsaWaveIn in;
+    ASSERT_TRUE(in.Open(kNull, 8000, log));
+    for (uint64_t tag = 1; tag <= 4; ++tag)
+        ASSERT_TRUE(in.AddBuffer(Buffer(tag, 1600)));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(in.Start());
+    ASSERT_TRUE(log.WaitFor(4, 5s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
+    in.Close();
+    ASSERT_TRUE(log.WaitFor(5));
 }
 
 TEST(AlsaWave, CapturesFromTheNullDevice) {
