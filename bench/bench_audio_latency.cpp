@@ -3,7 +3,7 @@
 //
 // Two client controllers, A and B, join one room of an in-process
 // CStandInServer. Each has a pair of sound devices that this program drives
-// (CDrivenWaveIn and CDrivenWaveOut below) instead of a sound card.
+// (the manual devices of the tests) instead of a sound card.
 //
 // One measurement starts when A's capture device hands a filled 200 ms buffer
 // of speech-like audio to its owner: the device notification, which A's
@@ -33,11 +33,10 @@
 #include "radio/settings_store.h"
 #include "server/message_builders.h"
 #include "server/stand_in_server.h"
+#include "tests/client/event_loop.h"
+#include "tests/support/manual_wave.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include "bench/bench_support.h"
 #include <arpa/inet.h>
@@ -49,17 +48,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,190 +75,11 @@ public:
     bool AskYesNo(const std::string&) override { return false; }
 };
 
-// Runs the Qt event loop until done() holds or timeoutMs passes.
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() >= timeoutMs)
-            loop.quit();
-    });
-    check.start(2);
-    loop.exec();
-    return done();
-}
-
 // Runs what is pending on the event loop, then waits for done() if that was
 // not enough.
 bool Settle(const std::function<bool()>& done, int timeoutMs) {
     QCoreApplication::processEvents();
     return RunUntil(done, timeoutMs);
-}
-
-// The buffers lent to one of the devices below, and its state. The engines
-// call a device from the event loop's thread and, when the room's audio
-// starts playback, from a client's receive thread; this program drives it
-// from the event loop's thread. Hence the lock. Notifications go to the sink
-// on the calling thread, outside the lock; the engine's sink only queues
-// them to the event loop.
-class CDrivenDevice {
-public:
-    size_t Lent() const {
-        std::lock_guard lock(mutex_);
-        return lent_.size();
-    }
-    bool IsStarted() const {
-        std::lock_guard lock(mutex_);
-        return started_;
-    }
-
-protected:
-    WaveStatus TryOpen() {
-        std::lock_guard lock(mutex_);
-        if (open_)
-            return {WaveError::Failed, "the device is already open"};
-        open_ = true;
-        started_ = false;
-        return {};
-    }
-    bool Lend(WaveBuffer&& buffer) {
-        std::lock_guard lock(mutex_);
-        if (!open_ || buffer.samples.empty())
-            return false;
-        lent_.push_back(std::move(buffer));
-        return true;
-    }
-    bool TryStart() {
-        std::lock_guard lock(mutex_);
-        started_ = open_;
-        return started_;
-    }
-    // Stops; every lent buffer comes back unused. With close, the device closes too.
-    std::deque<WaveBuffer> TakeAll(bool close) {
-        std::lock_guard lock(mutex_);
-        started_ = false;
-        if (close)
-            open_ = false;
-        std::deque<WaveBuffer> taken;
-        taken.swap(lent_);
-        for (WaveBuffer& buffer : taken)
-            buffer.filled = 0;
-        return taken;
-    }
-    bool WasOpen() const {
-        std::lock_guard lock(mutex_);
-        return open_;
-    }
-    // The oldest lent buffer, when started.
-    bool TakeOldest(WaveBuffer& buffer) {
-        std::lock_guard lock(mutex_);
-        if (!started_ || lent_.empty())
-            return false;
-        buffer = std::move(lent_.front());
-        lent_.pop_front();
-        return true;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::deque<WaveBuffer> lent_;
-    bool open_ = false;
-    bool started_ = false;
-};
-
-// A receiver whose audio this program records: Record fills the oldest lent
-// buffer and hands it back, as a sound card does when a buffer is full.
-class CDrivenWaveIn final : public CDrivenDevice, public IWaveIn {
-public:
-    WaveStatus Open(const WaveDeviceId&, int, IWaveInSink& sink) override {
-        WaveStatus status = TryOpen();
-        if (status)
-            sink_ = &sink;
-        return status;
-    }
-    bool AddBuffer(WaveBuffer&& buffer) override { return Lend(std::move(buffer)); }
-    bool Start() override { return TryStart(); }
-    void Reset() override { Return(false); }
-    void Close() override { Return(true); }
-
-    bool Record(std::span<const int16_t> samples) {
-        WaveBuffer buffer;
-        if (!TakeOldest(buffer))
-            return false;
-        buffer.filled = std::min(samples.size(), buffer.samples.size());
-        std::copy_n(samples.begin(), buffer.filled, buffer.samples.begin());
-        sink_->OnWaveInData(std::move(buffer));
-        return true;
-    }
-
-private:
-    void Return(bool close) {
-        if (!WasOpen())
-            return;
-        for (WaveBuffer& buffer : TakeAll(close))
-            sink_->OnWaveInData(std::move(buffer));
-        if (close)
-            sink_->OnWaveInClose();
-    }
-
-    IWaveInSink* sink_ = nullptr;
-};
-
-// A transmitter that plays a buffer when this program says so: Play hands the
-// oldest lent buffer back as played.
-class CDrivenWaveOut final : public CDrivenDevice, public IWaveOut {
-public:
-    WaveStatus Open(const WaveDeviceId&, int, IWaveOutSink& sink) override {
-        WaveStatus status = TryOpen();
-        if (status)
-            sink_ = &sink;
-        return status;
-    }
-    bool Write(WaveBuffer&& buffer) override { return Lend(std::move(buffer)); }
-    bool Start() override { return TryStart(); }
-    void Reset() override { Return(false); }
-    void Close() override { Return(true); }
-
-    bool Play() {
-        WaveBuffer buffer;
-        if (!TakeOldest(buffer))
-            return false;
-        buffer.filled = buffer.samples.size();
-        sink_->OnWaveOutDone(std::move(buffer));
-        return true;
-    }
-
-private:
-    void Return(bool close) {
-        if (!WasOpen())
-            return;
-        for (WaveBuffer& buffer : TakeAll(close))
-            sink_->OnWaveOutDone(std::move(buffer));
-        if (close)
-            sink_->OnWaveOutClose();
-    }
-
-    IWaveOutSink* sink_ = nullptr;
-};
-
-// One 200 ms capture buffer at 8000 Hz of speech-like audio: two partials and
-// some noise, well above the VOX threshold and without DTMF tone pairs.
-std::vector<int16_t> SpeechBuffer() {
-    constexpr int kRate = 8000;
-    std::vector<int16_t> out(size_t(WaveBufferSamples(kRate)));
-    uint32_t noise = 12345;
-    for (size_t i = 0; i < out.size(); ++i) {
-        noise = noise * 1103515245u + 12345u;
-        const double t = double(i) / kRate;
-        const double v = 6000 * std::sin(2 * M_PI * 310 * t) +
-                         3000 * std::sin(2 * M_PI * 1270 * t) + double(int(noise >> 16) % 1000);
-        out[i] = int16_t(std::lround(v));
-    }
-    return out;
 }
 
 // A client controller with driven sound devices and its own settings file,
@@ -278,8 +94,8 @@ public:
                 << "\nCOMM=Bench gateway\nROOM=BENCH\n";
         }
         store_ = std::make_unique<CSettingsStore>(path);
-        auto in = std::make_unique<CDrivenWaveIn>();
-        auto out = std::make_unique<CDrivenWaveOut>();
+        auto in = std::make_unique<CManualWaveIn>();
+        auto out = std::make_unique<CManualWaveOut>();
         in_ = in.get();
         out_ = out.get();
         CClient_TavroDlg::Options options;
@@ -300,7 +116,7 @@ public:
         const std::vector<int16_t> silence(size_t(WaveBufferSamples(8000)), 0);
         RunUntil(
             [&] {
-                in_->Record(silence);
+                in_->Fill(silence);
                 out_->Play();
                 return client_->IsEnded();
             },
@@ -309,15 +125,15 @@ public:
     }
 
     CClient_TavroDlg& Client() { return *client_; }
-    CDrivenWaveIn& In() { return *in_; }
-    CDrivenWaveOut& Out() { return *out_; }
+    CManualWaveIn& In() { return *in_; }
+    CManualWaveOut& Out() { return *out_; }
 
 private:
     NoPrompt prompt_;
     std::unique_ptr<CSettingsStore> store_;
     std::unique_ptr<CClient_TavroDlg> client_;
-    CDrivenWaveIn* in_ = nullptr;   // owned by client_
-    CDrivenWaveOut* out_ = nullptr; // owned by client_
+    CManualWaveIn* in_ = nullptr;   // owned by client_
+    CManualWaveOut* out_ = nullptr; // owned by client_
 };
 
 // The server, A and B in one room, B's playback running and its queue empty.
@@ -368,14 +184,14 @@ public:
     // error when it did not get there.
     bool Measure(Clock::duration& latency, Clock::duration& engine, std::string& error) {
         const Clock::time_point start = Clock::now();
-        if (!a_->In().Record(speech_)) {
+        if (!a_->In().Fill(speech_)) {
             error = "A's capture device holds no buffer";
             return false;
         }
         // A's capture engine runs here; it lends the device a new buffer first.
         QCoreApplication::processEvents();
         engine = Clock::now() - start;
-        if (a_->In().Lent() < 2) {
+        if (a_->In().Pending() < 2) {
             error = "A's capture engine did not take the buffer";
             return false;
         }
@@ -398,8 +214,8 @@ private:
         CBenchStation& b = *b_;
         bool ready = false;
         for (int attempt = 0; attempt < 50 && !ready; ++attempt) {
-            a.In().Record(speech_);
-            b.In().Record(silence);
+            a.In().Fill(speech_);
+            b.In().Fill(silence);
             ready = RunUntil(
                 [&] { return b.Out().IsStarted() && !b.Client().PlaybackQueue().IsEmpty(); }, 200);
         }
@@ -426,13 +242,13 @@ private:
     std::unique_ptr<CStandInServer> server_;
     std::unique_ptr<CBenchStation> a_, b_;
     CWakeSignal arrival_;
-    const std::vector<int16_t> speech_ = SpeechBuffer();
+    const std::vector<int16_t> speech_ = TestAudio(8000, WaveBufferSamples(8000));
 };
 
 // The bytes that A sends for one captured packet: its Sound message and the
 // filler after it.
 std::vector<uint8_t> PacketBytes() {
-    const std::vector<int16_t> samples = SpeechBuffer();
+    const std::vector<int16_t> samples = TestAudio(8000, WaveBufferSamples(8000));
     CSoundPacket packet(samples.data(), int(samples.size()));
     packet.EncodeAmr();
     const std::unique_ptr<CSoundMessage> sound = MakeSoundMessage(packet);

@@ -26,21 +26,6 @@ namespace {
 constexpr int kDeviceRate = 22050;
 constexpr int kDeviceSamples = kPacketSamples * kDeviceRate / 8000;
 
-// Speech-like test audio: two partials and some noise, well above the VOX
-// threshold and without DTMF tone pairs.
-std::vector<int16_t> TestAudio(int rate, int count) {
-    std::vector<int16_t> out(count);
-    uint32_t noise = 12345;
-    for (int i = 0; i < count; ++i) {
-        noise = noise * 1103515245u + 12345u;
-        const double t = double(i) / rate;
-        const double v = 6000 * std::sin(2 * M_PI * 310 * t) +
-                         3000 * std::sin(2 * M_PI * 1270 * t) + double(int(noise >> 16) % 1000);
-        out[i] = int16_t(std::lround(v));
-    }
-    return out;
-}
-
 std::vector<int16_t> DeviceBuffer() {
     return TestAudio(kDeviceRate, kDeviceSamples);
 }

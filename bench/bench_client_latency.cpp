@@ -10,11 +10,9 @@
 #include "tests/support/scripted_peer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include "bench/bench_support.h"
+#include "tests/client/event_loop.h"
 #include <arpa/inet.h>
 
 #include <benchmark/benchmark.h>
@@ -47,21 +45,6 @@ public:
     }
     bool AskYesNo(const std::string&) override { return false; }
 };
-
-// Runs the Qt event loop until done() holds or timeoutMs passes.
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() >= timeoutMs)
-            loop.quit();
-    });
-    check.start(2);
-    loop.exec();
-    return done();
-}
 
 // Reads exactly n bytes from a non-blocking socket, sleeping in poll().
 bool ReceiveAll(int fd, size_t n, std::vector<uint8_t>& buffer) {

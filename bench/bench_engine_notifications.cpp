@@ -28,21 +28,6 @@ constexpr double kBufferMicroseconds = 200000.0;
 // A notification may use at most this share of a buffer's time.
 constexpr double kMostRatio = 0.05;
 
-// Speech-like audio: two partials and some noise, well above the VOX
-// threshold and without DTMF tone pairs.
-std::vector<int16_t> TestAudio(int rate, int count) {
-    std::vector<int16_t> out(count);
-    uint32_t noise = 12345;
-    for (int i = 0; i < count; ++i) {
-        noise = noise * 1103515245u + 12345u;
-        const double t = double(i) / rate;
-        const double v = 6000 * std::sin(2 * M_PI * 310 * t) +
-                         3000 * std::sin(2 * M_PI * 1270 * t) + double(int(noise >> 16) % 1000);
-        out[i] = int16_t(std::lround(v));
-    }
-    return out;
-}
-
 // A sound card that runs only at 22050 Hz and takes every buffer; the
 // benchmark hands them back itself.
 class CBenchDevice : public IWaveIn, public IWaveOut {

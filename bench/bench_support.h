@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,3 +42,18 @@ public:
     }
     std::map<std::string, double> median;
 };
+
+// Speech-like test audio at rate: two partials and some noise, well above the
+// VOX threshold and without DTMF tone pairs.
+inline std::vector<int16_t> TestAudio(int rate, int count) {
+    std::vector<int16_t> out(static_cast<size_t>(count));
+    uint32_t noise = 12345;
+    for (int i = 0; i < count; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        const double t = double(i) / rate;
+        const double v = 6000 * std::sin(2 * M_PI * 310 * t) +
+                         3000 * std::sin(2 * M_PI * 1270 * t) + double(int(noise >> 16) % 1000);
+        out[size_t(i)] = int16_t(std::lround(v));
+    }
+    return out;
+}
