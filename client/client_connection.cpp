@@ -132,7 +132,6 @@ void CClient_TavroDlg::ContinueConnect(int fd) {
     if (options_.events)
         options_.events->Connected(settings_.serverHost, settings_.serverPort);
 
-    transmitRunning_ = receiveRunning_ = true;
     transmitThread_ = std::thread(&CClient_TavroDlg::TransmitThread, this);
     receiveThread_ = std::thread(&CClient_TavroDlg::ReceiveThread, this);
     ArmReceiveTimeout();

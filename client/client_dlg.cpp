@@ -176,7 +176,6 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     controls_.SetText(IDC_CONNECT_CODE, settings_.connectCode);
     controls_.SetText(IDC_DISCONNECT_CODE, settings_.disconnectCode);
     controls_.SetColor(IDC_TX_LAMP, kLampGrey);
-    transmitRunning_ = receiveRunning_ = false;
 
     SwitchToCapture();
     OpenRigPort();

@@ -109,7 +109,6 @@ public:
     CMsgQueue& MessageQueue() { return messageQueue_; }
     CMixInQueue& MixInQueue() { return audio_->MixInQueue(); }
     CElapsedTimer& ActivityTimer() { return activity_; }
-    int AnnouncementTickCount() const { return tickCount_; }
 
 signals:
     // The window has ended (after a close).
@@ -191,7 +190,6 @@ private:
     std::unique_ptr<CSocketStream> stream_;
     CStopFlag stop_;
     std::thread receiveThread_, transmitThread_;
-    std::atomic<bool> transmitRunning_{false}, receiveRunning_{false};
     std::atomic<bool> connectionWanted_{false};
     std::atomic<bool> disconnecting_{false};
     bool testMode_ = false;

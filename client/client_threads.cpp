@@ -70,7 +70,6 @@ void CClient_TavroDlg::ReceiveThread() {
             break;
     }
     ThreadEnded();
-    receiveRunning_ = false;
 }
 
 // The engines run on the UI thread, so the receive thread has the switch made
@@ -267,7 +266,6 @@ void CClient_TavroDlg::TransmitThread() {
         }
     }
     ThreadEnded();
-    transmitRunning_ = false;
 }
 
 // ---- end of a transmission
