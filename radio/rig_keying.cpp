@@ -3,10 +3,10 @@
 #include "audio/elapsed_timer.h"
 #include "platform/com_ports.h"
 #include "platform/ini_file.h"
-#include "platform/stop_flag.h"
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -18,6 +18,8 @@ constexpr uint8_t kILinkKey = 'T';
 constexpr uint8_t kILinkRelease = 'R';
 constexpr int kKeyingToneMs = 200;
 constexpr int kHalvekReadTimeoutMs = 150;
+// The monitor checks for a stop request this often while it waits for a board's answer.
+constexpr int kReadSliceMs = 10;
 constexpr int kHalvekInitGapMs = 30;
 constexpr int kHalvekInitSettleMs = 500;
 constexpr uint32_t kHalvekPttRepeatMs = 5000;
@@ -52,40 +54,13 @@ uint8_t HalvekControlByte(const RigSettings& s) {
     return control;
 }
 
-struct CRigKeying::Shared {
-    // Guards port and settings. Held for each port operation (a Halvek command with its
-    // answer counts as one), never while waiting or calling back.
-    std::mutex mutex;
-    std::unique_ptr<ISerialPort> port;
-    RigSettings settings;
-
-    std::atomic<bool> keyed{false};
-    std::atomic<int> settlingMs{300}; // the setting's first-start value
-    std::atomic<int> halvekSquelchLevel{0};
-};
-
-// One run of the monitor thread. It may outlive its CRigKeying while a squelch callback is
-// in progress, so it holds everything it uses.
-struct CRigKeying::Monitor {
-    RigSettings settings;
-    std::function<void(bool open)> onSquelch;
-    IClock* clock;
-    int pollIntervalMs;
-
-    CStopFlag stop;
-    std::mutex deliverMutex;
-    bool delivering = false; // guarded by deliverMutex
-    std::atomic<bool> running{true};
-};
-
-namespace {
-
-class CMonitorRun {
+// One run of the monitor thread, from OpenRigPort to CloseRigPort. CloseRigPort joins it, so
+// it may use the keying object throughout.
+class CRigKeying::CMonitor {
 public:
-    CMonitorRun(std::shared_ptr<CRigKeying::Shared> shared,
-                std::shared_ptr<CRigKeying::Monitor> monitor)
-        : shared_(std::move(shared)), m_(std::move(monitor)), s_(m_->settings),
-          control_(HalvekControlByte(s_)), pttTimer_(*m_->clock) {}
+    CMonitor(CRigKeying& rig, RigSettings settings)
+        : rig_(rig), s_(std::move(settings)), control_(HalvekControlByte(s_)),
+          pttTimer_(*rig.options_.clock) {}
 
     void Run() {
         // Lines that cannot be read count as both low until a read succeeds.
@@ -93,42 +68,42 @@ public:
             InitialiseBoard();
         else
             watchedLevel_ = WatchedLevel(ReadStatus().value_or(ModemLines{}));
-        while (!m_->stop.IsSet()) {
+        while (!Stopped()) {
             if (s_.keyingMethod == kKeyingHalvek)
                 HalvekPass();
             else
                 SquelchLinePass();
-            if (!Wait(m_->pollIntervalMs))
+            if (!Wait(rig_.options_.pollIntervalMs))
                 break;
         }
-        m_->running = false;
     }
 
 private:
+    bool Stopped() const { return rig_.monitorStop_.IsSet(); }
+
     // Waits ms milliseconds; false when the stop flag ended the wait.
     bool Wait(int ms) {
         using Clock = std::chrono::steady_clock;
         const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
         for (;;) {
-            if (m_->stop.IsSet())
+            if (Stopped())
                 return false;
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0)
                 return true;
-            pollfd p{m_->stop.Fd(), POLLIN, 0};
+            pollfd p{rig_.monitorStop_.Fd(), POLLIN, 0};
             ::poll(&p, 1, int(left.count()));
         }
     }
 
-    // The port, for one operation; none once the monitor has been told to stop, so a run that
-    // was left behind never touches a port again.
+    // The port, for one operation; none once the monitor has been told to stop.
     template <typename F>
     auto WithPort(F operation) -> decltype(operation(std::declval<ISerialPort&>())) {
-        std::lock_guard lock(shared_->mutex);
-        if (m_->stop.IsSet() || !shared_->port)
+        std::lock_guard lock(rig_.portMutex_);
+        if (Stopped() || !rig_.port_)
             return {};
-        return operation(*shared_->port);
+        return operation(*rig_.port_);
     }
 
     std::optional<ModemLines> ReadStatus() {
@@ -138,26 +113,27 @@ private:
     // Sends one command byte and reads the board's answer. Input left over from an earlier
     // answer that came too late is dropped first, so the answer read is this command's.
     std::optional<uint8_t> Exchange(uint8_t byte) {
-        return WithPort([byte](ISerialPort& port) -> std::optional<uint8_t> {
+        return WithPort([this, byte](ISerialPort& port) -> std::optional<uint8_t> {
             port.DiscardInput();
             if (!port.WriteByte(byte))
                 return std::nullopt;
-            return port.ReadByte(kHalvekReadTimeoutMs);
+            return ReadAnswer(port);
         });
     }
 
-    // Hands a squelch change to the callback unless the monitor has been told to stop.
-    void Deliver(bool open) {
-        {
-            std::lock_guard lock(m_->deliverMutex);
-            if (m_->stop.IsSet())
-                return;
-            m_->delivering = true;
+    // The board's answer within kHalvekReadTimeoutMs, read in slices so that a stop request
+    // ends the wait within one slice; an answer ends it at once.
+    std::optional<uint8_t> ReadAnswer(ISerialPort& port) {
+        for (int left = kHalvekReadTimeoutMs; left > 0 && !Stopped(); left -= kReadSliceMs) {
+            if (const std::optional<uint8_t> byte = port.ReadByte(std::min(left, kReadSliceMs)))
+                return byte;
         }
-        if (m_->onSquelch)
-            m_->onSquelch(open);
-        std::lock_guard lock(m_->deliverMutex);
-        m_->delivering = false;
+        return std::nullopt;
+    }
+
+    void Deliver(bool open) {
+        if (rig_.options_.onSquelch)
+            rig_.options_.onSquelch(open);
     }
 
     bool WatchedLevel(const ModemLines& lines) const {
@@ -179,7 +155,7 @@ private:
             return;
         }
         for (int i = 0; i < kSquelchCloseReads; ++i) {
-            if (!Wait(m_->pollIntervalMs))
+            if (!Wait(rig_.options_.pollIntervalMs))
                 return;
             const std::optional<ModemLines> again = ReadStatus();
             if (again && WatchedLevel(*again) == watchedLevel_)
@@ -198,7 +174,7 @@ private:
     }
 
     void HalvekPass() {
-        if (shared_->keyed) {
+        if (rig_.keyed_) {
             // Nothing is heard while transmitting; a squelch that opens afterwards is new.
             squelchReported_ = false;
             if (!transmitting_ || pttTimer_.Elapsed() > kHalvekPttRepeatMs) {
@@ -212,7 +188,7 @@ private:
             // The receiver needs a moment after the transmitter; a new transmission in the
             // meantime is served by the next pass.
             transmitting_ = false;
-            if (!Wait(shared_->settlingMs) || shared_->keyed)
+            if (!Wait(rig_.settlingMs_) || rig_.keyed_)
                 return;
         }
         std::optional<uint8_t> status = Exchange(control_);
@@ -229,7 +205,7 @@ private:
         if (!status)
             return;
         const int level = 15 - (*status & 0x0F);
-        const int threshold = shared_->halvekSquelchLevel;
+        const int threshold = rig_.halvekSquelchLevel_;
         if (level > threshold && !squelchReported_) {
             squelchReported_ = true;
             Deliver(true);
@@ -239,9 +215,8 @@ private:
         }
     }
 
-    std::shared_ptr<CRigKeying::Shared> shared_;
-    std::shared_ptr<CRigKeying::Monitor> m_;
-    const RigSettings& s_;
+    CRigKeying& rig_;
+    const RigSettings s_;
     const uint8_t control_;
     bool watchedLevel_ = false;
     bool transmitting_ = false;
@@ -249,10 +224,7 @@ private:
     CElapsedTimer pttTimer_;
 };
 
-} // namespace
-
-CRigKeying::CRigKeying(RigKeyingOptions options)
-    : options_(std::move(options)), shared_(std::make_shared<Shared>()) {
+CRigKeying::CRigKeying(RigKeyingOptions options) : options_(std::move(options)) {
     if (!options_.devicePath)
         options_.devicePath = [](int port) { return ComPortDevicePath(CIniFile(), port); };
     if (!options_.portFactory)
@@ -266,10 +238,10 @@ CRigKeying::~CRigKeying() {
 void CRigKeying::OpenRigPort(const RigSettings& settings) {
     CloseRigPort();
     {
-        std::lock_guard lock(shared_->mutex);
-        shared_->settings = settings;
+        std::lock_guard lock(portMutex_);
+        settings_ = settings;
     }
-    shared_->halvekSquelchLevel = settings.halvekSquelchLevel;
+    halvekSquelchLevel_ = settings.halvekSquelchLevel;
 
     if (settings.keyingMethod == kKeyingTone) {
         keyingTone_.MakeTone(settings.toneFrequencyHz, kKeyingToneMs, settings.toneLevel, 0, 0);
@@ -288,8 +260,8 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
                                                               " names no serial device."}
                 : port->Open(path, choice->baud, rest);
         if (result) {
-            std::lock_guard lock(shared_->mutex);
-            shared_->port = std::move(port);
+            std::lock_guard lock(portMutex_);
+            port_ = std::move(port);
         } else {
             ReportOpenFailure(result);
         }
@@ -298,73 +270,57 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
     const bool watch = settings.keyingMethod == kKeyingHalvek ||
                        (settings.keyingMethod == kKeyingComPort && settings.squelchLine != 0);
     if (watch && IsPortOpen()) {
-        monitor_ = std::make_shared<Monitor>();
-        monitor_->settings = settings;
-        monitor_->onSquelch = options_.onSquelch;
-        monitor_->clock = options_.clock;
-        monitor_->pollIntervalMs = options_.pollIntervalMs;
-        monitorThread_ = std::thread(
-            [shared = shared_, monitor = monitor_] { CMonitorRun(shared, monitor).Run(); });
+        monitorStop_.Reset();
+        monitorThread_ = std::thread([this, settings] { CMonitor(*this, settings).Run(); });
     }
     Unkey();
 }
 
 void CRigKeying::CloseRigPort() {
+    // The stop comes first: it ends a board read in progress, which holds the port that the
+    // release needs.
+    monitorStop_.Set();
     Unkey();
-    if (monitor_) {
-        bool inCallback;
-        {
-            std::lock_guard lock(monitor_->deliverMutex);
-            monitor_->stop.Set();
-            inCallback = monitor_->delivering;
-        }
-        // Every wait of the monitor ends on the stop flag and every port operation within the
-        // read time-out, so the join is short. A callback may take longer: that run is left
-        // to finish by itself, and it touches neither the port nor the callback again.
-        if (inCallback)
-            monitorThread_.detach();
-        else
-            monitorThread_.join();
-        monitor_.reset();
-    }
-    std::lock_guard lock(shared_->mutex);
-    if (!shared_->port)
+    if (monitorThread_.joinable())
+        monitorThread_.join();
+    std::lock_guard lock(portMutex_);
+    if (!port_)
         return;
-    if (shared_->settings.keyingMethod == kKeyingHalvek) {
-        shared_->port->DiscardInput();
-        if (shared_->port->WriteByte(kHalvekEnd))
-            shared_->port->ReadByte(kHalvekReadTimeoutMs);
+    if (settings_.keyingMethod == kKeyingHalvek) {
+        port_->DiscardInput();
+        if (port_->WriteByte(kHalvekEnd))
+            port_->ReadByte(kHalvekReadTimeoutMs);
     }
-    shared_->port->Close();
-    shared_->port.reset();
+    port_->Close();
+    port_.reset();
 }
 
 void CRigKeying::Key() {
     lamp_ = true;
     deadline_ = 0;
     SetKeying(true);
-    shared_->keyed = true;
+    keyed_ = true;
 }
 
 void CRigKeying::Unkey() {
     lamp_ = false;
     SetKeying(false);
-    shared_->keyed = false;
+    keyed_ = false;
 }
 
 void CRigKeying::SetKeying(bool keyed) {
-    std::lock_guard lock(shared_->mutex);
-    if (!shared_->port)
+    std::lock_guard lock(portMutex_);
+    if (!port_)
         return;
-    const RigSettings& s = shared_->settings;
+    const RigSettings& s = settings_;
     if (s.keyingMethod == kKeyingILink) {
-        shared_->port->WriteByte(keyed ? kILinkKey : kILinkRelease);
+        port_->WriteByte(keyed ? kILinkKey : kILinkRelease);
     } else if (s.keyingMethod == kKeyingComPort) {
         const bool asserted = keyed != s.invertKeying;
         if (s.keyLine == 0)
-            shared_->port->SetRts(asserted);
+            port_->SetRts(asserted);
         else
-            shared_->port->SetDtr(asserted);
+            port_->SetDtr(asserted);
     }
 }
 
@@ -382,29 +338,29 @@ void CRigKeying::CheckReleaseDeadline() {
 }
 
 bool CRigKeying::IsKeyed() const {
-    return shared_->keyed;
+    return keyed_;
 }
 
 bool CRigKeying::IsPortOpen() const {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->port != nullptr;
+    std::lock_guard lock(portMutex_);
+    return port_ != nullptr;
 }
 
 bool CRigKeying::IsMonitorRunning() const {
-    return monitor_ && monitor_->running;
+    return monitorThread_.joinable();
 }
 
 int CRigKeying::KeyingMethod() const {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->settings.keyingMethod;
+    std::lock_guard lock(portMutex_);
+    return settings_.keyingMethod;
 }
 
 void CRigKeying::SetSquelchSettlingMs(int ms) {
-    shared_->settlingMs = ms;
+    settlingMs_ = ms;
 }
 
 void CRigKeying::SetHalvekSquelchLevel(int level) {
-    shared_->halvekSquelchLevel = level;
+    halvekSquelchLevel_ = level;
 }
 
 void CRigKeying::ReportOpenFailure(const SerialOpenResult& result) {

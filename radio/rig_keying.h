@@ -3,12 +3,14 @@
 #include "audio/mixin_sound.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
+#include "platform/stop_flag.h"
 #include "radio/rig_settings.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -38,7 +40,8 @@ struct RigKeyingOptions {
     // Makes the port object; empty makes a CSerialPort.
     std::function<std::unique_ptr<ISerialPort>()> portFactory;
     // A squelch change seen by the monitor, called on the monitor's thread; the window queues
-    // the push-to-talk command for it (open: start, closed: stop).
+    // the push-to-talk command for it (open: start, closed: stop). CloseRigPort waits for a
+    // call in progress, so it must not wait for the thread that closes the port.
     std::function<void(bool open)> onSquelch;
     // A port failure: `message` is one of the three texts above, `detail` the reason.
     std::function<void(const std::string& message, const std::string& detail)> onError;
@@ -65,8 +68,8 @@ public:
     // releases the transmitter. A port failure is reported through onError; the methods then
     // key nothing. A port that is open is closed first.
     void OpenRigPort(const RigSettings& settings);
-    // Releases the transmitter, stops the monitor and closes the port. It does not wait for a
-    // squelch callback in progress; no new one starts once it has returned.
+    // Releases the transmitter, ends the monitor thread (after a squelch callback in progress)
+    // and closes the port. The monitor's waits and board reads end as soon as it is asked.
     void CloseRigPort();
 
     void Key();
@@ -95,19 +98,29 @@ public:
     void SetSquelchSettlingMs(int ms);
     void SetHalvekSquelchLevel(int level);
 
-    // State shared with the monitor thread, and one monitor run (rig_keying.cpp).
-    struct Shared;
-    struct Monitor;
-
 private:
+    // The monitor thread's loop (rig_keying.cpp).
+    class CMonitor;
+
     void SetKeying(bool keyed);
     void ReportOpenFailure(const SerialOpenResult& result);
 
     RigKeyingOptions options_;
     CMixInSound keyingTone_;
-    std::shared_ptr<Shared> shared_;
-    std::shared_ptr<Monitor> monitor_;
+
+    // Guards port_ and settings_. Held for each port operation (a Halvek command with its
+    // answer counts as one), never while waiting or calling back.
+    mutable std::mutex portMutex_;
+    std::unique_ptr<ISerialPort> port_;
+    RigSettings settings_;
+
+    // Shared with the monitor thread, which reads them live.
+    std::atomic<bool> keyed_{false};
+    std::atomic<int> settlingMs_{300}; // the setting's first-start value
+    std::atomic<int> halvekSquelchLevel_{0};
+    CStopFlag monitorStop_;
     std::thread monitorThread_;
+
     std::atomic<bool> lamp_{false};
     std::atomic<uint32_t> deadline_{0}; // 0: none
 };

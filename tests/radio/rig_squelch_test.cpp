@@ -89,35 +89,52 @@ TEST(RigSquelch, InvertedCtsAndDsrWatchTheirOwnLevelAndLineAndFailedReadsChangeN
     EXPECT_FALSE(f.device.WaitForStatusReads(f.device.StatusReads() + 1, 200));
 }
 
-TEST(RigSquelch, CloseReturnsWhileTheSquelchCallbackIsStillBusy) {
-    RigOnFakePort f;
-    std::promise<void> entered, release, returned;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<int> calls{0};
-    RigKeyingOptions options = f.Options();
-    options.onSquelch = [&](bool) {
-        if (++calls > 1)
-            return;
+// A squelch callback that is still running when the port is closed: it lingers until the test
+// lets it go (or a while has passed), then writes to `window`, which stands for the window
+// object that the real callback holds and which the test frees once the close has returned.
+struct LingeringCallback {
+    void operator()(bool open) {
         entered.set_value();
-        released.wait();
-        returned.set_value();
-    };
-    f.device.SetCts(true);
-    CRigKeying rig(options);
-    rig.OpenRigPort(SquelchOn(1, false));
-    HoldFor(f.device, 2);
-    rig.Key();
-    f.device.SetCts(false);
-    ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(3)), std::future_status::ready);
+        letGo.wait_for(milliseconds(300));
+        window->push_back(open);
+        ++finished;
+    }
+    std::promise<void>& entered;
+    std::shared_future<void> letGo;
+    std::vector<bool>* window;
+    std::atomic<int>& finished;
+};
 
-    std::future<void> done = returned.get_future();
-    rig.CloseRigPort();
-    EXPECT_EQ(done.wait_for(milliseconds(0)), std::future_status::timeout);
-    EXPECT_FALSE(rig.IsMonitorRunning() || f.device.IsOpen());
-    EXPECT_TRUE(f.device.Rts()); // released (inverted keying by default)
-    release.set_value();
-    EXPECT_EQ(done.wait_for(std::chrono::seconds(3)), std::future_status::ready);
-    EXPECT_EQ(calls.load(), 1);
+TEST(RigSquelch, ClosingWaitsForTheSquelchCallbackInProgress) {
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destructor" : "CloseRigPort");
+        RigOnFakePort f;
+        auto window = std::make_unique<std::vector<bool>>();
+        std::promise<void> entered, closed;
+        std::atomic<int> finished{0};
+        RigKeyingOptions options = f.Options();
+        options.onSquelch =
+            LingeringCallback{entered, closed.get_future().share(), window.get(), finished};
+        f.device.SetCts(true);
+        auto rig = std::make_unique<CRigKeying>(options);
+        rig->OpenRigPort(SquelchOn(1, false));
+        HoldFor(f.device, 2);
+        f.device.SetCts(false);
+        ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(3)),
+                  std::future_status::ready);
+
+        if (destroy) {
+            rig.reset();
+        } else {
+            rig->CloseRigPort();
+            EXPECT_FALSE(rig->IsMonitorRunning());
+        }
+        EXPECT_EQ(finished.load(), 1);
+        EXPECT_FALSE(f.device.IsOpen());
+        closed.set_value();
+        EXPECT_EQ(*window, std::vector<bool>{true});
+        window.reset();
+    }
 }
 
 // A Halvek board on a fake port. It answers 0 to everything but the control byte, which it
