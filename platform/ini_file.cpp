@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include "platform/file_target.h"
+
 #include <SimpleIni.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -78,13 +80,6 @@ std::string CommentOutBrokenSectionHeaders(std::string_view text) {
     return fixed;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool ReportSaveFailure(const std::string& path, const char* step, int error) {
     std::fprintf(stderr, "tavro: cannot save settings file %s: %s: %s\n", path.c_str(), step,
                  std::strerror(error));
@@ -97,12 +92,11 @@ CIniFile::~CIniFile() = default;
 CIniFile::CIniFile(CIniFile&&) noexcept = default;
 CIniFile& CIniFile::operator=(CIniFile&&) noexcept = default;
 
-void CIniFile::Load(const std::string& path) {
+bool CIniFile::Load(const std::string& path) {
     std::string contents;
-    if (ReadRegularFile(path, contents))
-        LoadText(contents);
-    else
-        LoadText({});
+    const bool read = ReadRegularFile(path, contents);
+    LoadText(read ? contents : std::string());
+    return read;
 }
 
 void CIniFile::LoadText(std::string_view text) {
@@ -121,6 +115,30 @@ std::string CIniFile::GetText(const std::string& section, const std::string& key
     const char* value = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
     std::string_view text = value ? std::string_view(value) : std::string_view(defaultValue);
     return std::string(text.substr(0, kMaxTextLength));
+}
+
+std::optional<std::string> CIniFile::Find(const std::string& section,
+                                          const std::string& key) const {
+    const char* value = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
+    if (!value)
+        return std::nullopt;
+    return value;
+}
+
+std::vector<CIniFile::Value> CIniFile::Values() const {
+    std::vector<Value> values;
+    CSimpleIniA::TNamesDepend sections;
+    impl_->ini.GetAllSections(sections);
+    sections.sort(CSimpleIniA::Entry::LoadOrder());
+    for (const auto& section : sections) {
+        CSimpleIniA::TNamesDepend keys;
+        impl_->ini.GetAllKeys(section.pItem, keys);
+        keys.sort(CSimpleIniA::Entry::LoadOrder());
+        for (const auto& key : keys)
+            values.push_back(
+                {section.pItem, key.pItem, impl_->ini.GetValue(section.pItem, key.pItem, "")});
+    }
+    return values;
 }
 
 void CIniFile::SetInt(const std::string& section, const std::string& key, int value) {
@@ -148,11 +166,15 @@ std::string CIniFile::ToText() const {
 }
 
 bool CIniFile::Save(const std::string& path) const {
+    const std::optional<std::string> target = FinalLinkTarget(path);
+    if (!target)
+        return ReportSaveFailure(path, "follow link", errno);
+    const std::string& file = *target;
     const std::string text = ToText();
-    std::string temporary = path + ".XXXXXX";
+    std::string temporary = file + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return ReportSaveFailure(path, "create", errno);
+        return ReportSaveFailure(file, "create", errno);
     const char* failedStep = nullptr;
     int error = 0;
     auto check = [&](bool ok, const char* step) {
@@ -165,13 +187,13 @@ bool CIniFile::Save(const std::string& path) const {
     check(failedStep || WriteAll(fd, text), "write");
     check(failedStep || fsync(fd) == 0, "sync");
     check(close(fd) == 0, "close");
-    check(failedStep || rename(temporary.c_str(), path.c_str()) == 0, "rename");
+    check(failedStep || rename(temporary.c_str(), file.c_str()) == 0, "rename");
     if (failedStep) {
         unlink(temporary.c_str());
-        return ReportSaveFailure(path, failedStep, error);
+        return ReportSaveFailure(file, failedStep, error);
     }
     // Make the rename itself durable; the new file is complete whether or not this succeeds.
-    const int dir = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);

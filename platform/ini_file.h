@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // An initialisation file in memory: sections of "key=value" lines, section and key names
 // compared without regard to case. Everything loaded is kept, so a save writes back the keys
@@ -26,14 +28,24 @@ public:
     CIniFile& operator=(const CIniFile&) = delete;
 
     // Replaces the contents with those of the file at `path`. A missing or unreadable file,
-    // or one that is not a regular file, leaves the contents empty; nothing is reported.
-    void Load(const std::string& path);
+    // or one that is not a regular file, leaves the contents empty and gives false; nothing is
+    // reported.
+    bool Load(const std::string& path);
     // Replaces the contents with `text` in the file's format.
     void LoadText(std::string_view text);
 
     int GetInt(const std::string& section, const std::string& key, int defaultValue) const;
     std::string GetText(const std::string& section, const std::string& key,
                         const std::string& defaultValue) const;
+
+    // The whole text of a key (not cut to kMaxTextLength); nothing when the key is missing.
+    std::optional<std::string> Find(const std::string& section, const std::string& key) const;
+
+    struct Value {
+        std::string section, key, text;
+    };
+    // Every key with its whole text, sections and keys in file order.
+    std::vector<Value> Values() const;
 
     // Integers are written as signed decimal text.
     void SetInt(const std::string& section, const std::string& key, int value);
@@ -45,8 +57,10 @@ public:
 
     // Writes the contents to `path` without ever leaving a partly written file there: the text
     // goes to a new file (mode 0600, the file holds passwords) in the same directory, is
-    // flushed to the disk and then renamed over `path`. On failure the old file stays as it
-    // was, the new one is removed, the reason is written to stderr and false is returned.
+    // flushed to the disk and then renamed over `path`. When `path` is a symbolic link, all of
+    // this happens to the file at the end of its links (see FinalLinkTarget), so the links
+    // stay links. On failure the old file stays as it was, the new one is removed, the reason
+    // is written to stderr and false is returned.
     bool Save(const std::string& path) const;
 
 private:

@@ -136,6 +136,11 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     CSettingsStore store(args.config.empty() ? DefaultSettingsPath() : args.config);
+    // A settings file that could not be saved would lose the settings at exit: refuse at once.
+    if (const std::string problem = store.CheckUsable(); !problem.empty()) {
+        std::fprintf(stderr, "tavro-client: %s\n", problem.c_str());
+        return 1;
+    }
     LogLine("tavro-client " + ProgramVersionText() + "- settings " + store.Path());
 
     CConsolePrompt prompt(args.answer);

@@ -35,10 +35,10 @@ protected:
         out << in.rdbuf();
         return out.str();
     }
-    // Names in the directory, to see that no temporary file is left behind.
-    std::vector<std::string> Entries() const {
+    // Names in the directory (or a folder in it), to see that no temporary file is left behind.
+    std::vector<std::string> Entries(const std::string& folder = "") const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
+        for (const auto& entry : fs::directory_iterator(dir_ / folder))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -113,9 +113,9 @@ TEST_F(IniFileTest, OddFilesReadWithoutHarm) {
     EXPECT_EQ(text.find("A=2"), std::string::npos);
 
     // A directory or a missing file reads as empty.
-    ini.Load(dir_.string());
+    EXPECT_FALSE(ini.Load(dir_.string()));
     EXPECT_EQ(ini.ToText(), "");
-    ini.Load(PathOf("missing.INI"));
+    EXPECT_FALSE(ini.Load(PathOf("missing.INI")));
     EXPECT_EQ(ini.GetInt("S", "A", 3), 3);
 }
 
@@ -177,6 +177,40 @@ TEST_F(IniFileTest, FailedSaveLeavesOldFileUntouched) {
     EXPECT_TRUE(fs::is_empty(PathOf("sub")));
     EXPECT_FALSE(ini.Save(PathOf("none/x.INI")));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.INI", "sub"}));
+}
+
+TEST_F(IniFileTest, SaveThroughLinksReplacesTheFileAtTheirEnd) {
+    // A link to a link (relative) to a file in another directory.
+    fs::create_directory(PathOf("real"));
+    fs::create_directory(PathOf("links"));
+    const std::string file = PathOf("real/t.INI");
+    Write(file, "[S]\nA=1\n");
+    chmod(file.c_str(), 0644);
+    fs::create_symlink("../real/t.INI", PathOf("links/middle"));
+    fs::create_symlink(PathOf("links/middle"), PathOf("links/t.INI"));
+    CIniFile ini;
+    ASSERT_TRUE(ini.Load(PathOf("links/t.INI")));
+    ini.SetInt("S", "A", 2);
+    ASSERT_TRUE(ini.Save(PathOf("links/t.INI")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("links/t.INI")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("links/middle")));
+    EXPECT_EQ(Read(file), "[S]\nA=2\n");
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(Entries("real"), std::vector<std::string>{"t.INI"});
+    EXPECT_EQ(Entries("links"), (std::vector<std::string>{"middle", "t.INI"}));
+
+    // A dangling link gets the file it names.
+    fs::create_symlink("../real/new.INI", PathOf("links/new"));
+    ASSERT_TRUE(ini.Save(PathOf("links/new")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("links/new")));
+    EXPECT_EQ(Read(PathOf("real/new.INI")), "[S]\nA=2\n");
+
+    // Links that go round in a circle are left alone.
+    fs::create_symlink("loop", PathOf("links/loop"));
+    EXPECT_FALSE(ini.Save(PathOf("links/loop")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("links/loop")));
 }
 
 TEST_F(IniFileTest, ComPortsMapToConfiguredDevices) {

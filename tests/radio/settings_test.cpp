@@ -136,13 +136,13 @@ TEST_F(SettingsTest, RoundTripThroughTheFile) {
 }
 
 TEST_F(SettingsTest, KeysAreWrittenInFileOrder) {
-    CIniFile ini;
     ClientSettings client;
     client.presets = {BuiltIn(0)};
     client.announcements = {{}};
-    SaveClientSettings(ini, client);
-    SaveRigSettings(ini, RigSettings());
-    const std::string text = ini.ToText();
+    CSettingsStore store(path_);
+    ASSERT_TRUE(store.SaveClient(client));
+    ASSERT_TRUE(store.SaveRig(RigSettings()));
+    const std::string text = ReadFile();
     EXPECT_EQ(KeysOf(text, "Tavro_CLIENT"),
               "HOST CALL COMM ROOM PSWD ID R PASS "
               "PORT WPM FREQ VOL COUR ALC FRID IDLE SQUE RECO DIAL VOX VOVB VOXL ONTOP LINE "
@@ -155,6 +155,84 @@ TEST_F(SettingsTest, KeysAreWrittenInFileOrder) {
                                        "TxTimeout TxRestart");
     EXPECT_NE(text.find("\nVOXL=1280\n"), std::string::npos);
     EXPECT_NE(text.find("\nAUDIO_IN=-1\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SaveWritesOnlyWhatThisProgramChanged) {
+    ClientSettings client;
+    client.callsign = "G0ABC";
+    RigSettings rig;
+    {
+        CSettingsStore first(path_);
+        ASSERT_TRUE(first.SaveClient(client));
+        ASSERT_TRUE(first.SaveRig(rig));
+    }
+
+    CSettingsStore store(path_);
+    store.LoadStartup(client, rig);
+    // Someone edits the file while the program runs.
+    std::string edited = ReadFile();
+    const size_t room = edited.find("ROOM=UK-1\n");
+    ASSERT_NE(room, std::string::npos);
+    edited.replace(room, 9, "ROOM = EDITED");
+    edited = "; edited by hand\n" + edited + "[Other]\nKeep=1\n";
+    WriteFile(edited);
+
+    // Nothing changed here: the file stays as it was, byte for byte.
+    ASSERT_TRUE(store.SaveClient(client));
+    ASSERT_TRUE(store.SaveRig(rig));
+    EXPECT_EQ(ReadFile(), edited);
+
+    // Changes made here join the edit, in this save and the next.
+    client.comment = "Changed here";
+    ASSERT_TRUE(store.SaveClient(client));
+    rig.keyingMethod = 2;
+    ASSERT_TRUE(store.SaveRig(rig));
+    ClientSettings reloaded;
+    RigSettings reloadedRig;
+    CSettingsStore again(path_);
+    again.LoadStartup(reloaded, reloadedRig);
+    EXPECT_EQ(reloaded.room, "EDITED");
+    EXPECT_EQ(reloaded.comment, "Changed here");
+    EXPECT_EQ(reloaded.callsign, "G0ABC");
+    EXPECT_EQ(reloadedRig.keyingMethod, 2);
+    EXPECT_EQ(again.Ini().GetInt("Other", "Keep", 0), 1);
+
+    // A key changed on both sides takes this program's value.
+    client.room = "MINE";
+    ASSERT_TRUE(store.SaveClient(client));
+    EXPECT_EQ(CSettingsStore(path_).Ini().GetText(kClientSection, "ROOM", ""), "MINE");
+}
+
+TEST_F(SettingsTest, UnusableFileIsFoundWithoutTouchingIt) {
+    auto check = [](const std::string& path) { return CSettingsStore(path).CheckUsable(); };
+    // Missing files and folders are made by the first save.
+    EXPECT_EQ(check(path_), "");
+    EXPECT_EQ(check((dir_ / "a/b/t.INI").string()), "");
+    WriteFile("[Tavro_CLIENT]\nCALL=G0ABC\n");
+    EXPECT_EQ(check(path_), "");
+    fs::create_symlink(dir_ / "nowhere/t.INI", dir_ / "dangling");
+    EXPECT_EQ(check((dir_ / "dangling").string()), "");
+
+    const std::string dir = dir_.string();
+    EXPECT_EQ(check(dir), dir + " is a directory, not a settings file: give --config a file name");
+    fs::create_symlink(dir_, dir_ / "to-dir");
+    EXPECT_EQ(check(dir + "/to-dir"),
+              dir + " is a directory, not a settings file: give --config a file name");
+    EXPECT_EQ(check(dir + "/new/"),
+              dir + "/new/ is a directory name, not a settings file: give --config a file name");
+    EXPECT_EQ(check(path_ + "/sub/t.INI"),
+              "cannot create " + path_ + "/sub/t.INI: " + path_ +
+                  " is not a directory: give --config a file in a directory");
+    EXPECT_EQ(check("/dev/null"), "/dev/null is not a regular file: give --config a file name");
+    fs::create_symlink("loop", dir_ / "loop");
+    EXPECT_TRUE(check(dir + "/loop").starts_with("cannot follow the links of " + dir + "/loop ("));
+
+    EXPECT_EQ(ReadFile(), "[Tavro_CLIENT]\nCALL=G0ABC\n");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"dangling", "loop", "tavro.INI", "to-dir"}));
 }
 
 TEST_F(SettingsTest, BuiltInServersJoinAStoredPresetList) {
@@ -280,10 +358,15 @@ TEST_F(SettingsTest, DamagedFileGivesDefaultsAndSurvivesSaving) {
     EXPECT_TRUE(store.SaveRig(rig));
     EXPECT_EQ(CSettingsStore(path_).Ini().GetInt("TX_CTRL", "TYPE", -1), 3);
 
-    // A store in a directory that does not exist yet creates it on saving.
+    // A store in a directory that does not exist yet creates it on saving, also at the end
+    // of a link.
     CSettingsStore nested((dir_ / "a/b/t.INI").string());
     EXPECT_TRUE(nested.SaveClient(client));
     EXPECT_TRUE(fs::exists(dir_ / "a/b/t.INI"));
+    fs::create_symlink(dir_ / "c/d/t.INI", dir_ / "link");
+    EXPECT_TRUE(CSettingsStore((dir_ / "link").string()).SaveClient(client));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "c/d/t.INI"));
 }
 
 TEST_F(SettingsTest, AdminSection) {

@@ -15,9 +15,9 @@ std::string ProgramPath(const std::string& name) {
     return std::string(TAVRO_APP_DIR) + "/" + name;
 }
 
-ToolResult RunTool(const std::string& arguments) {
+namespace {
+ToolResult RunCommand(const std::string& command) {
     ToolResult result;
-    const std::string command = "'" + ProgramPath("tavro-tool") + "' " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return result;
@@ -28,4 +28,14 @@ ToolResult RunTool(const std::string& arguments) {
     const int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+} // namespace
+
+ToolResult RunTool(const std::string& arguments) {
+    return RunCommand("'" + ProgramPath("tavro-tool") + "' " + arguments + " 2>/dev/null");
+}
+
+ToolResult RunProgram(const std::string& name, const std::string& arguments) {
+    // A program that does not stop by itself is ended rather than left to hang the tests.
+    return RunCommand("timeout 60 '" + ProgramPath(name) + "' " + arguments + " 2>&1");
 }

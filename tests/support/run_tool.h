@@ -14,3 +14,7 @@ struct ToolResult {
     std::string out;
 };
 ToolResult RunTool(const std::string& arguments);
+// Runs one of the built programs with the given shell-quoted arguments; `out` holds its
+// standard output and standard error together. A run that lasts a minute is ended (exit
+// code 124).
+ToolResult RunProgram(const std::string& name, const std::string& arguments);
