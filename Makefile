@@ -2,11 +2,12 @@
 # Each does its whole set-up: packages, configure, build.
 
 SANITIZE_DIR := build/sanitize
+TSAN_DIR     := build/tsan
 RELEASE_DIR  := build/release
 FUZZ_DIR     := build/fuzz
 JOBS         ?= $(shell nproc)
 
-.PHONY: run test deps build bench fuzz format clean
+.PHONY: run test tsan deps build bench fuzz format clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -19,6 +20,14 @@ test: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVRO_SANITIZE=ON
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The tests once more under ThreadSanitizer. Queued calls into the UI thread
+# state their hand-off to it, since Debian's Qt is not instrumented.
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVRO_TSAN=ON
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
 
 build: deps

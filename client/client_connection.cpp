@@ -1,21 +1,17 @@
-// Opening and closing the server connection, and the reconnect watchdog.
+// Opening and closing the server connection, and moving between servers.
 
 #include "client/client_dlg.h"
 
 #include "client/control_ids.h"
 #include "client/dial_internet.h"
 #include "client/program_version.h"
-#include "platform/clock.h"
-#include "platform/tcp_connect.h"
 #include "protocol/conference_messages.h"
+#include "protocol/directory.h"
 
-#include <QMetaObject>
-
-#include <sys/socket.h>
-
-void CClient_TavroDlg::PostToUi(std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-}
+namespace {
+constexpr char kRetryQuestion[] = "Failed connection, Retry?";
+constexpr char kUnableToConnect[] = "Unable to connect to the Server";
+} // namespace
 
 // ---- connect
 
@@ -25,87 +21,88 @@ void CClient_TavroDlg::OnConnect() {
     if (attemptRunning_)
         return;
     attemptRunning_ = true;
-    state_.SetConnectInProgress(true);
-    serverVersion_ = 0;
+    ++attemptSerial_;
+    link_->State().SetConnectInProgress(true);
+    link_->ResetServerVersion();
     if (controls_.Check(IDC_DIAL_UP) == 0) {
         ConnectAfterInternetTest(true);
         return;
     }
-    JoinConnectThread();
-    const std::string url = DialTestUrl(store_.Ini());
-    connectThread_ = std::thread([this, url] {
-        const bool reachable = CDialInternet::TestConnection(url, connectStop_);
-        PostToUi([this, reachable] { ConnectAfterInternetTest(reachable); });
-    });
+    link_->TestInternet(DialTestUrl(store_.Ini()));
 }
 
 void CClient_TavroDlg::ConnectAfterInternetTest(bool reachable) {
     if (!reachable) {
         ShowServerError("Unable to connect to the internet");
-        attemptRunning_ = false;
-        state_.SetConnectInProgress(false);
+        EndAttempt();
         return;
     }
     if (!SaveFieldsFromControls(!closing_)) {
-        FailConnect("Unable to connect to the Server");
+        FailConnect(kUnableToConnect);
         return;
     }
     StartConnectAttempt();
 }
 
 void CClient_TavroDlg::StartConnectAttempt() {
-    JoinConnectThread();
-    const std::string host = settings_.serverHost;
-    const int port = settings_.serverPort;
-    if (options_.events)
-        options_.events->Note("Connecting to " + host + ":" + std::to_string(port));
-    connectThread_ = std::thread([this, host, port] {
-        std::string error;
-        const int fd = ConnectTcp(host, port, options_.connectTimeoutMs, connectStop_, error);
-        PostToUi([this, fd, error] { ConnectAttemptDone(fd < 0 ? -1 : fd, fd != -2, error); });
-    });
+    if (closing_) {
+        FailConnect(kUnableToConnect);
+        return;
+    }
+    link_->ConnectTo(settings_.serverHost, settings_.serverPort);
 }
 
-void CClient_TavroDlg::ConnectAttemptDone(int fd, bool resolved, const std::string& error) {
-    JoinConnectThread();
-    if (fd >= 0) {
-        ContinueConnect(fd);
+void CClient_TavroDlg::OnConnectDone(bool connected, bool resolved, const std::string& error) {
+    if (connected) {
+        ContinueConnect();
         return;
     }
     if (options_.events)
-        options_.events->Note("Connect failed: " + error);
+        options_.events->Note("Connect failed: " + settings_.serverHost + ":" +
+                              std::to_string(settings_.serverPort) + ": " + error);
     // An automatic attempt fails silently; a person is asked whether to retry.
-    if (resolved && !connectionWanted_ && !testMode_ && !closing_ &&
-        prompt_.AskYesNo("Failed connection, Retry?")) {
-        StartConnectAttempt();
+    const bool ask = resolved && !connectionWanted_ && !testMode_ && !closing_;
+    if (!ask) {
+        FailConnect(kUnableToConnect);
         return;
     }
-    FailConnect("Unable to connect to the Server");
+    const uint64_t attempt = attemptSerial_;
+    const bool retry = prompt_.AskYesNo(kRetryQuestion);
+    // A move to another server, made while the question was open, has
+    // replaced this attempt.
+    if (attempt != attemptSerial_)
+        return;
+    if (!retry) {
+        FailConnect(kUnableToConnect);
+        return;
+    }
+    // A person needs a while to answer; a fixed answer would otherwise retry
+    // as fast as the refusals come.
+    if (prompt_.AnswersByItself())
+        retryTimer_.start(link_->Times().watchdogPeriodMs);
+    else
+        StartConnectAttempt();
 }
 
 void CClient_TavroDlg::FailConnect(const std::string& line) {
     ShowServerError(line);
+    EndAttempt();
+}
+
+void CClient_TavroDlg::EndAttempt() {
+    retryTimer_.stop();
     attemptRunning_ = false;
-    state_.SetConnectInProgress(false);
+    link_->State().SetConnectInProgress(false);
 }
 
-void CClient_TavroDlg::JoinConnectThread() {
-    if (!connectThread_.joinable())
-        return;
-    if (closing_ || ended_)
-        connectStop_.Set();
-    connectThread_.join();
-    connectStop_.Reset();
-}
-
-void CClient_TavroDlg::ContinueConnect(int fd) {
-    stream_ = std::make_unique<CSocketStream>(fd);
-    state_.SetConnected(true);
-    state_.SetConnectInProgress(false);
+void CClient_TavroDlg::ContinueConnect() {
+    ConnectionState& state = link_->State();
+    state.SetConnected(true);
+    state.SetConnectInProgress(false);
 
     auto version = std::make_unique<CVersionMessage>();
     version->version = ProgramVersionNumber();
-    messageQueue_.Add(std::move(version));
+    MessageQueue().Add(std::move(version));
 
     controls_.Enable(IDC_CALLSIGN, false);
     controls_.Enable(IDC_SEND, true);
@@ -120,92 +117,46 @@ void CClient_TavroDlg::ContinueConnect(int fd) {
     for (int id : {IDC_SERVER_PASSWORD, IDC_CONNECT, IDC_SERVER, IDC_PORT})
         controls_.Enable(id, false);
     controls_.Enable(IDC_DISCONNECT, true);
-    {
-        std::lock_guard<std::mutex> guard(displayLock_);
-        talker_.clear();
-    }
-    stop_.Reset();
+    roster_.Clear();
+    members_ = std::make_unique<CUserInfoList>();
     audio_->PlaybackTimer().Restart();
     audio_->SetSquelchSettling(settings_.squelchSettlingMs);
     RestartActivity();
     connectionWanted_ = true;
     if (options_.events)
         options_.events->Connected(settings_.serverHost, settings_.serverPort);
-
-    transmitThread_ = std::thread(&CClient_TavroDlg::TransmitThread, this);
-    receiveThread_ = std::thread(&CClient_TavroDlg::ReceiveThread, this);
-    ArmReceiveTimeout();
-    attemptRunning_ = false;
-    state_.SetConnectInProgress(false);
-}
-
-// ---- the receive time-out
-
-void CClient_TavroDlg::ArmReceiveTimeout() {
-    lastMessageTicks_ = SystemClock().Ticks();
-    receiveTimeout_.start(options_.receiveTimeoutMs);
-}
-
-// The timer runs once per time-out period rather than being restarted for
-// every message: when it fires it looks at the time of the last message and
-// waits for the rest of the period if one came since.
-void CClient_TavroDlg::ReceiveTimeoutFired() {
-    if (!state_.Connected())
-        return;
-    const uint32_t quiet = SystemClock().Ticks() - lastMessageTicks_;
-    if (quiet < uint32_t(options_.receiveTimeoutMs)) {
-        receiveTimeout_.start(options_.receiveTimeoutMs - int(quiet));
-        return;
-    }
-    OnTimer(kReceiveTimeoutTimer);
+    link_->Start();
+    EndAttempt();
 }
 
 // ---- disconnect
 
 void CClient_TavroDlg::Disconnect(bool updateKeying) {
-    if (!controls_.IsEnabled(IDC_CONNECTION_LOST))
+    ConnectionState& state = link_->State();
+    if (!state.Connected())
         return;
-    disconnecting_ = true;
 
     OnPushToTalkStop();
     endOfTransmission_ = -1;
     rigKeying_->Unkey();
+    // Back to capture without keying: the transmitter is released here.
     if (updateKeying)
-        SwitchToCapture();
+        StartCapturing(false);
     rigKeying_->Unkey();
     controls_.SetColor(IDC_TX_LAMP, 0x808080);
 
-    state_.SetReconnectWanted(false);
+    state.SetReconnectWanted(false);
     const bool rearm = connectionWanted_ && controls_.Check(IDC_AUTO_RECONNECT) != 0;
-
-    stop_.Set();
-    receiveTimeout_.stop();
-    if (transmitThread_.joinable())
-        transmitThread_.join();
-    if (receiveThread_.joinable())
-        receiveThread_.join();
-
     const bool byUser = !connectionWanted_;
-    // The stop flag is already set, so a server that no longer reads cannot
-    // hold the window here: the Bye goes out only if the socket takes it now.
-    if (byUser && state_.Connected())
-        CMsg(kCmdBye).Write(*stream_, stop_);
-    shutdown(stream_->Fd(), SHUT_RDWR);
-    stream_.reset();
+    link_->Stop(/*sayBye=*/byUser);
 
-    {
-        std::lock_guard<std::mutex> guard(displayLock_);
-        names_.clear();
-        descriptions_.clear();
-        talker_.clear();
-    }
+    roster_.Clear();
     RedrawMembers();
 
     SetIdleControls();
     controls_.Enable(IDC_PTT, false);
-    state_.SetConnected(false);
-    state_.SetReconnectWanted(rearm);
-    disconnecting_ = false;
+    state.SetConnected(false);
+    state.SetReconnectWanted(rearm);
     rigKeying_->UnkeyAfter(1000);
     if (options_.events)
         options_.events->Disconnected(byUser);
@@ -213,7 +164,7 @@ void CClient_TavroDlg::Disconnect(bool updateKeying) {
 
 void CClient_TavroDlg::OnDisconnect() {
     connectionWanted_ = false;
-    state_.SetReconnectWanted(false);
+    link_->State().SetReconnectWanted(false);
     Disconnect(true);
 }
 
@@ -221,13 +172,27 @@ void CClient_TavroDlg::OnConnectionLost() {
     Disconnect(true);
 }
 
+void CClient_TavroDlg::OnConnectionLost(const std::string& reason) {
+    if (options_.events && link_->State().Connected())
+        options_.events->Note("Connection ended: " + reason);
+    OnConnectionLost();
+}
+
+// A move reaches the named server, port and room even while a connect
+// attempt runs: that attempt is abandoned (a connection it made is closed
+// unused) and the move starts afresh.
 void CClient_TavroDlg::GoToServer(const std::string& host, const std::string& room, int port) {
     auto store = [&] {
-        std::lock_guard<std::mutex> guard(settingsLock_);
-        settings_.serverPort = port;
-        settings_.serverHost = host;
-        settings_.room = room;
+        ChangeSettings([&](ClientSettings& s) {
+            s.serverPort = port;
+            s.serverHost = host;
+            s.room = room;
+        });
     };
+    if (attemptRunning_) {
+        link_->CancelAttempt();
+        EndAttempt();
+    }
     if (!IsConnected()) {
         store();
         LoadFieldsIntoControls();
@@ -239,10 +204,7 @@ void CClient_TavroDlg::GoToServer(const std::string& host, const std::string& ro
             return;
         store();
         LoadFieldsIntoControls();
-        {
-            std::lock_guard<std::mutex> guard(displayLock_);
-            talker_.clear();
-        }
+        roster_.SetTalker("");
         OnSend();
         return;
     }
@@ -250,18 +212,4 @@ void CClient_TavroDlg::GoToServer(const std::string& host, const std::string& ro
     store();
     LoadFieldsIntoControls();
     OnConnect();
-}
-
-// ---- watchdog
-
-void CClient_TavroDlg::WatchdogThread() {
-    std::unique_lock<std::mutex> lock(watchdogLock_);
-    for (;;) {
-        watchdogWake_.wait_for(lock, std::chrono::milliseconds(options_.watchdogPeriodMs),
-                               [this] { return watchdogStop_; });
-        if (watchdogStop_)
-            return;
-        if (state_.ClaimReconnect())
-            PostToUi([this] { OnConnect(); });
-    }
 }

@@ -7,18 +7,19 @@
 #include "client/engine_audio_path.h"
 #include "client/field_exchange.h"
 #include "client/member_display.h"
+#include "client/queued_call.h"
 #include "client/talk_group_selector.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "platform/string_format.h"
+#include "protocol/directory.h"
 #include "protocol/conference_messages.h"
 
-#include <QMetaObject>
 #include <QProcess>
 
 #include <sys/stat.h>
 
-#include <cstdio>
+#include <sstream>
 
 namespace {
 constexpr uint32_t kLampRed = 0xFF0000;
@@ -35,19 +36,14 @@ const char* const kDtmfHelpText =
 CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObject* parent)
     : QObject(parent), store_(store), options_(std::move(options)), prompt_(*options_.prompt),
       pttButton_([this](int command) { OnCommand(command); },
-                 [this](int command) {
-                     QMetaObject::invokeMethod(
-                         this, [this, command] { OnCommand(command); }, Qt::QueuedConnection);
-                 }) {
+                 [this](int command) { PostToUi([this, command] { OnCommand(command); }); }) {
     store_.LoadStartup(settings_, rigSettings_);
     morse_.Setup(settings_.cwToneHz, settings_.cwSpeedWpm, settings_.cwVolume);
 
     RigKeyingOptions rig;
     rig.devicePath = [this](int port) { return ComPortDevicePath(store_.Ini(), port); };
     rig.portFactory = options_.serialPortFactory;
-    rig.onSquelch = [this](bool open) {
-        PostToUi([this, open] { OnCommand(open ? IDC_PTT_START : IDC_PTT_STOP); });
-    };
+    rig.onSquelch = [this](bool open) { PostToUi([this, open] { OnSquelch(open); }); };
     rig.onError = [this](const std::string& message, const std::string& detail) {
         PostToUi([this, message, detail] {
             if (options_.events && !detail.empty())
@@ -57,38 +53,36 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
     };
     rigKeying_ = std::make_unique<CRigKeying>(std::move(rig));
     MakeAudioPath();
-
-    messageQueue_.AttachWakeSignal(&transmitWake_);
-    TransmitQueue().AttachWakeSignal(&transmitWake_);
+    link_ = std::make_unique<CServerLink>(
+        static_cast<IServerLinkClient&>(*this), TransmitQueue(),
+        CServerLink::Timing{options_.watchdogPeriodMs, options_.receiveTimeoutMs,
+                            options_.connectTimeoutMs});
 
     controls_.SetSorted(IDC_MAIN_LIST, true);
     controls_.SetSorted(IDC_TALK_GROUP, true);
 
     heartbeat_.setInterval(kHeartbeatMs);
     connect(&heartbeat_, &QTimer::timeout, this, [this] { OnTimer(kHeartbeatTimer); });
-    receiveTimeout_.setSingleShot(true);
-    connect(&receiveTimeout_, &QTimer::timeout, this, [this] { ReceiveTimeoutFired(); });
     testTimer_.setSingleShot(true);
     connect(&testTimer_, &QTimer::timeout, this, [this] { OnTimer(kTestModeTimer); });
+    retryTimer_.setSingleShot(true);
+    connect(&retryTimer_, &QTimer::timeout, this, [this] { StartConnectAttempt(); });
 }
 
 CClient_TavroDlg::~CClient_TavroDlg() {
-    {
-        std::lock_guard<std::mutex> guard(watchdogLock_);
-        watchdogStop_ = true;
-    }
-    watchdogWake_.notify_all();
-    if (watchdog_.joinable())
-        watchdog_.join();
-    connectStop_.Set();
-    JoinConnectThread();
-    stop_.Set();
-    if (receiveThread_.joinable())
-        receiveThread_.join();
-    if (transmitThread_.joinable())
-        transmitThread_.join();
+    link_.reset();
     rigKeying_->Unkey();
     store_.SaveClient(settings_);
+}
+
+void CClient_TavroDlg::PostToUi(std::function<void()> call) {
+    PostQueuedCall(this, std::move(call));
+}
+
+// Engine failures come up while the sound card is being switched: the message
+// waits for the event loop, so that no switch is ever inside a message box.
+void CClient_TavroDlg::ShowError(const std::string& text) {
+    PostToUi([this, text] { prompt_.ShowMessage(text, "", IUserPrompt::Icon::Stop); });
 }
 
 void CClient_TavroDlg::MakeAudioPath() {
@@ -98,11 +92,9 @@ void CClient_TavroDlg::MakeAudioPath() {
     }
     AudioPathHooks hooks;
     hooks.isConnected = [this] { return IsConnected(); };
-    hooks.mayTalk = [this](bool silent) { return MayTalk(silent); };
-    hooks.isTestMode = [this] { return testMode_; };
-    hooks.showError = [this](const std::string& text) {
-        prompt_.ShowMessage(text, "", IUserPrompt::Icon::Stop);
-    };
+    hooks.mayTalk = [this](bool silent) { return roster_.MayTalk(settings_.callsign, silent); };
+    hooks.isTestMode = [this] { return testMode_.load(); };
+    hooks.showError = [this](const std::string& text) { ShowError(text); };
     hooks.connectionLost = [this] { PostToUi([this] { OnCommand(IDC_CONNECTION_LOST); }); };
     hooks.captureBufferTaken = [this] { AdvanceEndOfTransmission(); };
     auto engine = std::make_unique<CEngineAudioPath>(
@@ -123,11 +115,6 @@ void CClient_TavroDlg::ConfigureAudio() {
         gains[i] = settings_.dtmfGain[size_t(i)];
     engine_->Configure(settings_.voxEnabled, settings_.voxLevel, settings_.silenceLevel, gains,
                        rigSettings_.squelchLine);
-}
-
-bool CClient_TavroDlg::MayTalk(bool silent) const {
-    std::lock_guard<std::mutex> guard(displayLock_);
-    return MayTalkOnFloor(talker_, settings_.callsign, silent);
 }
 
 void CClient_TavroDlg::OpenRigPort() {
@@ -155,8 +142,8 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     SetIdleControls();
 
     controls_.SetCheck(IDC_VOX, settings_.voxEnabled ? 1 : 0);
-    controls_.SetRange(IDC_VOX_LEVEL, 0, 32768);
-    controls_.SetPosition(IDC_VOX_LEVEL, 32768 - settings_.voxLevel);
+    controls_.SetRange(IDC_VOX_LEVEL, 0, kVoxSliderMaximum);
+    controls_.SetPosition(IDC_VOX_LEVEL, kVoxSliderMaximum - settings_.voxLevel);
     controls_.SetRange(IDC_SILENCE_LEVEL, 300, 3000);
     controls_.SetPosition(IDC_SILENCE_LEVEL, settings_.silenceLevel);
     for (int i = 0; i < 8; ++i) {
@@ -171,33 +158,40 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
 
     ApplyCommandLine(commandLine);
     FillPresets();
-    watchdog_ = std::thread(&CClient_TavroDlg::WatchdogThread, this);
+    link_->StartWatchdog();
 
     controls_.SetText(IDC_CONNECT_CODE, settings_.connectCode);
     controls_.SetText(IDC_DISCONNECT_CODE, settings_.disconnectCode);
     controls_.SetColor(IDC_TX_LAMP, kLampGrey);
 
-    SwitchToCapture();
+    StartCapturing(false);
     OpenRigPort();
     heartbeat_.start();
 }
 
+// "#ROOM CALLSIGN" starts the test mode, any other text is a room to join at
+// once. A word that is missing keeps the stored value.
 void CClient_TavroDlg::ApplyCommandLine(const std::string& commandLine) {
     if (commandLine.empty())
         return;
     if (commandLine[0] == '#') {
-        char room[4096] = "", call[4096] = "";
-        std::sscanf(commandLine.c_str(), "#%4095s %4095s", room, call);
-        settings_.room = room;
-        settings_.callsign = call;
+        std::istringstream words(commandLine.substr(1));
+        std::string room, call;
+        words >> room >> call;
+        ChangeSettings([&](ClientSettings& s) {
+            if (!room.empty())
+                s.room = room;
+            if (!call.empty())
+                s.callsign = call;
+        });
         testMode_ = true;
         LoadFieldsIntoControls();
         testTimer_.start(kTestStepMs);
         return;
     }
-    settings_.room = commandLine;
+    ChangeSettings([&](ClientSettings& s) { s.room = commandLine; });
     LoadFieldsIntoControls();
-    state_.SetReconnectWanted(true);
+    link_->State().SetReconnectWanted(true);
 }
 
 void CClient_TavroDlg::SetIdleControls() {
@@ -217,13 +211,22 @@ void CClient_TavroDlg::FillPresets() {
                             StringPrintf("%d : %s", int(i), settings_.presets[i].name.c_str()));
 }
 
+// The exchange may show a message box, so it works on a copy without the
+// lock; the copy then replaces the record, with the fields that passed.
 bool CClient_TavroDlg::SaveFieldsFromControls(bool showCallsignMessages) {
-    std::lock_guard<std::mutex> guard(settingsLock_);
-    return SaveFields(controls_, settings_, prompt_, showCallsignMessages);
+    ClientSettings edited = settings_;
+    const bool passed = SaveFields(controls_, edited, prompt_, showCallsignMessages);
+    ChangeSettings([&](ClientSettings& s) { s = std::move(edited); });
+    return passed;
 }
 
 void CClient_TavroDlg::LoadFieldsIntoControls() {
     LoadFields(controls_, settings_);
+}
+
+void CClient_TavroDlg::ChangeSettings(const std::function<void(ClientSettings&)>& change) {
+    std::lock_guard<std::mutex> guard(settingsLock_);
+    change(settings_);
 }
 
 ClientSettings CClient_TavroDlg::SettingsSnapshot() const {
@@ -312,11 +315,11 @@ void CClient_TavroDlg::QueueJoin() {
     join->room = s.room;
     join->comment = s.comment;
     join->codec = "AMR";
-    if (serverVersion_ >= kPasswordJoinVersion) {
+    if (link_->ServerVersion() >= kPasswordJoinVersion) {
         join->command = kCmdJoinWithPassword;
         join->password = s.serverPassword;
     }
-    messageQueue_.Add(std::move(join));
+    MessageQueue().Add(std::move(join));
     PostToUi([this, room = s.room, call = s.callsign] {
         if (options_.events)
             options_.events->Joined(room, call);
@@ -353,14 +356,13 @@ void CClient_TavroDlg::OnPresetSelected() {
     SaveFieldsFromControls(false);
     if (index < 0 || index >= int(settings_.presets.size()))
         return;
-    {
-        std::lock_guard<std::mutex> guard(settingsLock_);
-        const CPresetServer& preset = settings_.presets[size_t(index)];
-        settings_.serverHost = preset.server;
-        settings_.room = preset.room;
-        settings_.serverPort = preset.port;
-        settings_.serverPassword = preset.password;
-    }
+    ChangeSettings([&](ClientSettings& s) {
+        const CPresetServer& preset = s.presets[size_t(index)];
+        s.serverHost = preset.server;
+        s.room = preset.room;
+        s.serverPort = preset.port;
+        s.serverPassword = preset.password;
+    });
     LoadFieldsIntoControls();
 }
 
@@ -383,7 +385,7 @@ void CClient_TavroDlg::OnAlc() {
 }
 
 void CClient_TavroDlg::OnLineIn() {
-    settings_.lineIn = controls_.Check(IDC_LINE_IN) != 0;
+    ChangeSettings([&](ClientSettings& s) { s.lineIn = controls_.Check(IDC_LINE_IN) != 0; });
     store_.SaveClient(settings_);
     prompt_.ShowMessage(
         "Changes to the Line In Option will take effect next time the program is started");
@@ -414,30 +416,30 @@ void CClient_TavroDlg::OnDtmfHelp() {
 
 // ---- members display
 
-std::string CClient_TavroDlg::Talker() const {
-    std::lock_guard<std::mutex> guard(displayLock_);
-    return talker_;
+void CClient_TavroDlg::RequestMemberRedraw() {
+    if (!redrawQueued_.exchange(true))
+        PostToUi([this] {
+            redrawQueued_ = false;
+            RedrawMembers();
+        });
 }
 
 void CClient_TavroDlg::RedrawMembers() {
-    std::vector<std::string> lines;
-    std::string talker;
-    {
-        std::lock_guard<std::mutex> guard(displayLock_);
-        RedrawMemberDisplay(controls_, names_, descriptions_, talker_, settings_.callsign);
-        talker = talker_;
-    }
-    for (int i = 0; i < controls_.Count(IDC_MAIN_LIST); ++i)
-        lines.push_back(controls_.ItemText(IDC_MAIN_LIST, i));
+    const CRoomRoster::Snapshot roster = roster_.Get();
+    RedrawMemberDisplay(controls_, roster.names, roster.descriptions, roster.talker,
+                        settings_.callsign);
     if (!options_.events)
         return;
+    std::vector<std::string> lines;
+    for (int i = 0; i < controls_.Count(IDC_MAIN_LIST); ++i)
+        lines.push_back(controls_.ItemText(IDC_MAIN_LIST, i));
     if (lines != shownMembers_) {
         shownMembers_ = lines;
         options_.events->MembersChanged(lines);
     }
-    if (talker != shownTalker_) {
-        shownTalker_ = talker;
-        options_.events->TalkerChanged(talker);
+    if (roster.talker != shownTalker_) {
+        shownTalker_ = roster.talker;
+        options_.events->TalkerChanged(roster.talker);
     }
 }
 
@@ -453,7 +455,6 @@ void CClient_TavroDlg::ShowServerError(const std::string& line) {
 
 void CClient_TavroDlg::OnTimer(int id) {
     if (id == kReceiveTimeoutTimer) {
-        receiveTimeout_.stop();
         if (options_.events)
             options_.events->Note("No message from the server for 30 s: disconnecting");
         Disconnect(false);
@@ -490,7 +491,7 @@ void CClient_TavroDlg::TestModeStep() {
     if (r <= 1) {
         if (connected)
             OnDisconnect();
-        else if (!state_.ConnectInProgress())
+        else if (!State().ConnectInProgress())
             OnConnect();
     } else if (r <= 3) {
         if (connected) {
@@ -498,10 +499,10 @@ void CClient_TavroDlg::TestModeStep() {
             controls_.SetCurSel(IDC_TALK_GROUP, -1);
             controls_.SetText(IDC_TALK_GROUP, room);
             OnCommand(IDC_TALK_GROUP, kNotifySelectionChange);
-        } else if (!state_.ConnectInProgress()) {
+        } else if (!State().ConnectInProgress()) {
             OnConnect();
         }
-    } else if (!connected && !state_.ConnectInProgress()) {
+    } else if (!connected && !State().ConnectInProgress()) {
         OnConnect();
     } else {
         SetPushToTalkActive(!pttActive_);

@@ -7,14 +7,14 @@
 #include "client/audio_path.h"
 #include "client/client_events.h"
 #include "client/connection_state.h"
+#include "client/control_ids.h"
 #include "client/dialog_controls.h"
 #include "client/push_to_talk_button.h"
+#include "client/room_roster.h"
+#include "client/server_link.h"
 #include "client/user_prompt.h"
 #include "platform/serial_port.h"
-#include "platform/stop_flag.h"
-#include "platform/wake_signal.h"
 #include "platform/wave_device.h"
-#include "protocol/socket_stream.h"
 #include "radio/client_settings.h"
 #include "radio/rig_keying.h"
 #include "radio/rig_keying_dlg.h"
@@ -25,22 +25,21 @@
 #include <QTimer>
 
 #include <atomic>
-#include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <random>
 #include <string>
-#include <thread>
-#include <vector>
 
 class CMsg;
+class CUserInfoList;
 
 // The main window's logic: the owner of everything. Commands, timers and
-// notifications run on the UI thread (the thread that owns this object);
-// the receive, transmit, connect and watchdog threads reach it only through
-// queued calls. Controls are read and written through the CDialogControls
-// model; a Qt window binds to it, headless mode has none.
-class CClient_TavroDlg : public QObject {
+// notifications run on the UI thread (the thread that owns this object); the
+// server link's threads reach it only through queued calls, and the room
+// roster is the one state they share. Controls are read and written through
+// the CDialogControls model; a Qt window binds to it, headless mode has none.
+class CClient_TavroDlg : public QObject, private IServerLinkClient {
     Q_OBJECT
 public:
     struct Options {
@@ -76,6 +75,8 @@ public:
     // A command from a control: id and notification code (0 for a click).
     void OnCommand(int id, int notification = 0);
     void OnTimer(int id);
+    // A slider moved: its new position is in the controls model.
+    void OnScroll(int id);
     // The window's close request (WM_CLOSE).
     void OnClose();
     bool IsEnded() const { return ended_; }
@@ -86,9 +87,11 @@ public:
     void OnDisconnect();
     void OnConnectionLost();
     void GoToServer(const std::string& host, const std::string& room, int port);
-    bool IsConnected() const { return state_.IsConnected(); }
+    bool IsConnected() const { return link_->State().IsConnected(); }
 
-    // Push-to-talk and the audio path (UI thread).
+    // Push-to-talk and the audio path (UI thread). The operator's
+    // push-to-talk (button, space bar) keys the transmitter while capture
+    // runs; the receiver's squelch opening never does.
     void OnPushToTalkStart();
     void OnPushToTalkStop();
     void SwitchToPlayback();
@@ -101,14 +104,15 @@ public:
     CDialogControls& Controls() { return controls_; }
     CPushToTalkButton& PushToTalkButton() { return pttButton_; }
     const ClientSettings& Settings() const { return settings_; }
-    const ConnectionState& State() const { return state_; }
-    int ServerVersion() const { return serverVersion_; }
-    std::string Talker() const;
+    const ConnectionState& State() const { return link_->State(); }
+    int ServerVersion() const { return link_->ServerVersion(); }
+    std::string Talker() const { return roster_.Talker(); }
+    // The meters' levels, for the window's refresh.
+    AudioLevels Levels() const { return audio_->Levels(); }
     CSoundQueue& PlaybackQueue() { return audio_->PlaybackQueue(); }
     CSoundQueue& TransmitQueue() { return audio_->TransmitQueue(); }
-    CMsgQueue& MessageQueue() { return messageQueue_; }
+    CMsgQueue& MessageQueue() { return link_->MessageQueue(); }
     CMixInQueue& MixInQueue() { return audio_->MixInQueue(); }
-    CElapsedTimer& ActivityTimer() { return activity_; }
 
 signals:
     // The window has ended (after a close).
@@ -126,6 +130,8 @@ private:
     void OnHelp();
     void OnDtmfHelp();
     void OnVoxBox();
+    void OnSquelch(bool open);
+    void StartCapturing(bool keyWhileCapturing);
     void RedrawMembers();
     void FillPresets();
     void Arm();
@@ -137,6 +143,9 @@ private:
     void RestartActivity();
     bool SaveFieldsFromControls(bool showCallsignMessages);
     void LoadFieldsIntoControls();
+    // Changes the settings record under the lock that worker threads read it with.
+    void ChangeSettings(const std::function<void(ClientSettings&)>& change);
+    ClientSettings SettingsSnapshot() const;
     void SetIdleControls();
     void SetPushToTalkActive(bool active);
     void OpenRigPort();
@@ -146,32 +155,30 @@ private:
     void OnRigKeying();
     void RestartAfterRigSetup();
     void ShowServerError(const std::string& line);
+    void ShowError(const std::string& text);
+    void PostToUi(std::function<void()> call);
+    void RequestMemberRedraw();
 
-    // Connect steps: the attempt runs off the UI thread, its result comes back here.
+    // Connect steps: the link runs them off the UI thread and reports here.
     void ConnectAfterInternetTest(bool reachable);
     void StartConnectAttempt();
-    void ConnectAttemptDone(int fd, bool resolved, const std::string& error);
-    void ContinueConnect(int fd);
+    void ContinueConnect();
     void FailConnect(const std::string& line);
-    void JoinConnectThread();
+    void EndAttempt();
 
-    // The receive time-out: the timer checks the time of the last message.
-    void ArmReceiveTimeout();
-    void ReceiveTimeoutFired();
+    // IServerLinkClient
+    void OnInternetTested(bool reachable) override { ConnectAfterInternetTest(reachable); }
+    void OnConnectDone(bool connected, bool resolved, const std::string& error) override;
+    void OnConnectionLost(const std::string& reason) override;
+    void OnServerMessage(CMsg& msg) override;
+    void OnReceiveTimeout() override { OnTimer(kReceiveTimeoutTimer); }
+    void OnReconnectDue() override { OnConnect(); }
+    void OnSoundSent() override { RestartActivity(); }
 
-    // Worker threads.
-    void ReceiveThread();
-    void TransmitThread();
-    void WatchdogThread();
-    void HandleMessage(CMsg& msg, class CUserInfoList& members);
+    // The receive thread's dispatch.
     void HandleVersion(int32_t serverVersion);
     void QueueMorse(const std::string& text);
-    void PostToUi(std::function<void()> call);
     void QueueSwitchToPlayback();
-    void ThreadEnded();
-    bool AnswerPing();
-    ClientSettings SettingsSnapshot() const;
-    bool MayTalk(bool silent) const;
 
     CSettingsStore& store_;
     Options options_;
@@ -179,29 +186,24 @@ private:
     std::unique_ptr<CRigKeying> rigKeying_;
     std::unique_ptr<IAudioPath> audio_;
     class CEngineAudioPath* engine_ = nullptr; // audio_, when it drives the sound card
-    ClientSettings settings_;
+    ClientSettings settings_;       // written on the UI thread only, under settingsLock_
+    mutable std::mutex settingsLock_; // held by writers and by other threads' reads
     RigSettings rigSettings_;
-    mutable std::mutex settingsLock_; // settings_ as worker threads read it
 
     CDialogControls controls_;
     CPushToTalkButton pttButton_;
 
-    ConnectionState state_;
-    std::unique_ptr<CSocketStream> stream_;
-    CStopFlag stop_;
-    std::thread receiveThread_, transmitThread_;
+    CRoomRoster roster_;
+    std::unique_ptr<CServerLink> link_;
     std::atomic<bool> connectionWanted_{false};
-    std::atomic<bool> disconnecting_{false};
-    bool testMode_ = false;
-    std::atomic<int32_t> serverVersion_{0};
-    std::atomic<bool> pingReply_{false};
-    CWakeSignal transmitWake_;
-    CMsgQueue messageQueue_;
-
-    // Members display, guarded by the display lock.
-    mutable std::mutex displayLock_;
-    std::vector<std::string> names_, descriptions_;
-    std::string talker_;
+    std::atomic<bool> testMode_{false};
+    bool attemptRunning_ = false;
+    uint64_t attemptSerial_ = 0; // counts the attempts that OnConnect began
+    QTimer retryTimer_;          // an automatic answer's retry
+    // The room's directory as the receive thread keeps it (one per connection).
+    std::unique_ptr<CUserInfoList> members_;
+    // Member redraws asked for by the receive thread and not yet run.
+    std::atomic<bool> redrawQueued_{false};
     std::vector<std::string> shownMembers_;
     std::string shownTalker_;
 
@@ -218,15 +220,5 @@ private:
     bool lastKeyed_ = false;
     std::mt19937 random_;
 
-    QTimer heartbeat_, receiveTimeout_, testTimer_;
-    std::atomic<uint32_t> lastMessageTicks_{0};
-
-    std::thread watchdog_;
-    std::mutex watchdogLock_;
-    std::condition_variable watchdogWake_;
-    bool watchdogStop_ = false;
-
-    std::thread connectThread_;
-    CStopFlag connectStop_;
-    bool attemptRunning_ = false;
+    QTimer heartbeat_, testTimer_;
 };

@@ -1,4 +1,5 @@
-// Push-to-talk, its arming while room audio plays, and the audio path switches.
+// Push-to-talk, the receiver's squelch, the arming of push-to-talk while room
+// audio plays, and the audio path switches.
 
 #include "client/client_dlg.h"
 
@@ -9,25 +10,41 @@ namespace {
 constexpr uint32_t kArmAfterPlaybackMs = 1000;
 } // namespace
 
+// With the receiver's squelch on the serial port, "Mute" silences push-to-talk
+// and the squelch alike.
 void CClient_TavroDlg::OnPushToTalkStart() {
-    // With the receiver's squelch on the serial port, "Mute" silences both commands.
-    if (rigSettings_.squelchLine != 0 && settings_.voxEnabled)
+    if (rigSettings_.squelchLine != RigSquelchLine::None && settings_.voxEnabled)
         return;
     SetPushToTalkActive(true);
-    SwitchToCapture();
+    StartCapturing(true);
 }
 
 void CClient_TavroDlg::OnPushToTalkStop() {
-    if (rigSettings_.squelchLine != 0 && settings_.voxEnabled)
+    if (rigSettings_.squelchLine != RigSquelchLine::None && settings_.voxEnabled)
         return;
     SetPushToTalkActive(false);
     endOfTransmission_ = 0;
 }
 
-void CClient_TavroDlg::OnVoxBox() {
-    if (rigSettings_.squelchLine != 0 && pttActive_)
+// The receiver's squelch (a serial line or an interface board) sends the
+// receiver's audio to the room while it is open. It never keys the
+// transmitter: that would put the receiver's own signal back on the air and
+// hold the room's floor.
+void CClient_TavroDlg::OnSquelch(bool open) {
+    if (!open) {
         OnPushToTalkStop();
-    settings_.voxEnabled = controls_.Check(IDC_VOX) != 0;
+        return;
+    }
+    if (rigSettings_.squelchLine != RigSquelchLine::None && settings_.voxEnabled)
+        return;
+    SetPushToTalkActive(true);
+    StartCapturing(false);
+}
+
+void CClient_TavroDlg::OnVoxBox() {
+    if (rigSettings_.squelchLine != RigSquelchLine::None && pttActive_)
+        OnPushToTalkStop();
+    ChangeSettings([&](ClientSettings& s) { s.voxEnabled = controls_.Check(IDC_VOX) != 0; });
     ConfigureAudio();
 }
 
@@ -49,12 +66,16 @@ void CClient_TavroDlg::SetPushToTalkActive(bool active) {
     audio_->SetPushToTalk(active);
 }
 
+// The switches run on the UI thread, like the engines they drive; nothing
+// else touches the engines, so they take no lock.
 void CClient_TavroDlg::SwitchToPlayback() {
-    std::lock_guard<std::mutex> guard(displayLock_);
     audio_->SwitchToPlayback();
 }
 
 void CClient_TavroDlg::SwitchToCapture() {
-    std::lock_guard<std::mutex> guard(displayLock_);
-    audio_->SwitchToCapture();
+    StartCapturing(true);
+}
+
+void CClient_TavroDlg::StartCapturing(bool keyWhileCapturing) {
+    audio_->SwitchToCapture(keyWhileCapturing);
 }

@@ -38,8 +38,8 @@ void CClient_TavroDlg::OnRigKeying() {
 }
 
 void CClient_TavroDlg::RestartAfterRigSetup() {
-    settings_.audioDevice = rigSettings_.audioDevice;
+    ChangeSettings([&](ClientSettings& s) { s.audioDevice = rigSettings_.audioDevice; });
     audio_->SetDeviceIndex(rigSettings_.audioDevice);
-    SwitchToCapture();
+    StartCapturing(false);
     OpenRigPort();
 }

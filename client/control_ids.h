@@ -61,6 +61,9 @@ enum ControlId : int {
 inline constexpr int kDtmfGainSliders[8] = {1033, 1034, 1043, 1048, 1050, 1052, 1054, 1056};
 inline constexpr int kDtmfLevelMeters[8] = {1019, 1041, 1047, 1049, 1051, 1053, 1055, 1057};
 
+// The VOX slider (1027) runs from 0 to this; its position is this minus the VOX level.
+inline constexpr int kVoxSliderMaximum = 32768;
+
 // Command notification codes.
 constexpr int kNotifyClicked = 0;
 constexpr int kNotifySelectionChange = 1;

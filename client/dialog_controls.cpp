@@ -14,11 +14,6 @@ int CompareNoCase(const std::string& a, const std::string& b) {
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() &&
-           CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
-}
 } // namespace
 
 const CDialogControls::Control& CDialogControls::Get(int id) const {
@@ -174,14 +169,6 @@ void CDialogControls::SetCurSel(int id, int index) {
 void CDialogControls::UserSetCurSel(int id, int index) {
     if (const uint32_t changes = StoreCurSel(id, index))
         Notify(id, changes | kFromUser);
-}
-
-int CDialogControls::FindStringPrefix(int id, const std::string& prefix) const {
-    const Control& c = Get(id);
-    for (size_t i = 0; i < c.items.size(); ++i)
-        if (StartsWithNoCase(c.items[i], prefix))
-            return int(i);
-    return -1;
 }
 
 int CDialogControls::FindStringExact(int id, const std::string& text) const {

@@ -88,8 +88,6 @@ public:
     int CurSel(int id) const { return Get(id).selection; }
     // Selects an entry (-1 for none); a combo box's text follows the selection.
     void SetCurSel(int id, int index);
-    // Index of the first entry that begins with prefix, letter case ignored, or -1.
-    int FindStringPrefix(int id, const std::string& prefix) const;
     // Index of the first entry equal to text, letter case ignored, or -1.
     int FindStringExact(int id, const std::string& text) const;
     int TopIndex(int id) const { return Get(id).topIndex; }

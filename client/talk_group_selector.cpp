@@ -3,7 +3,7 @@
 #include "client/control_ids.h"
 
 void SelectTalkGroup(CDialogControls& controls, const std::string& room) {
-    int index = controls.FindStringPrefix(IDC_TALK_GROUP, room);
+    int index = controls.FindStringExact(IDC_TALK_GROUP, room);
     if (index < 0)
         index = controls.AddString(IDC_TALK_GROUP, room);
     controls.SetCurSel(IDC_TALK_GROUP, index);

@@ -8,9 +8,9 @@
 // The Talk Group combo box (1012). It must be created sorted (SetSorted), so
 // that its entries stay in alphabetical order.
 
-// Selects the first entry that begins with `room`, letter case ignored; when
-// there is none, adds `room` as a further entry and selects that. A room "10"
-// thus selects an existing "101" rather than adding itself.
+// Selects the entry named `room`, letter case ignored; when there is none,
+// adds `room` as a further entry and selects that. A room "10" is never
+// replaced by a listed "101".
 void SelectTalkGroup(CDialogControls& controls, const std::string& room);
 
 // Replaces the Talk Group entries with the rooms that exist on the server,

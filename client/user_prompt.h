@@ -12,4 +12,7 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& caption = "",
                              Icon icon = Icon::None) = 0;
     virtual bool AskYesNo(const std::string& text) = 0;
+    // True when the answers come without a person (headless mode's fixed
+    // answer): what follows from them must then be paced, not run at once.
+    virtual bool AnswersByItself() const { return false; }
 };

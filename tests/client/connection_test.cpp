@@ -343,4 +343,49 @@ TEST(ClientConnection, GoToServerMovesOnlyWhenItMust) {
     EXPECT_EQ(harness.events.connections[1].port, second.Port());
 }
 
+TEST(ClientConnection, AutomaticYesRetriesNoFasterThanTheWatchdog) {
+    ClientSetup setup;
+    setup.port = ClosedPort();
+    setup.watchdogPeriodMs = 100;
+    ClientHarness harness(setup);
+    harness.prompt.answersByItself = true;
+    harness.prompt.defaultAnswer = true;
+    harness.Start();
+    harness.Client().OnCommand(IDC_CONNECT);
+    RunFor(550);
+    // One attempt at once, then one a watchdog period after each failure.
+    EXPECT_GE(harness.prompt.questions.size(), 3u);
+    EXPECT_LE(harness.prompt.questions.size(), 7u);
+    EXPECT_TRUE(harness.Client().State().ConnectInProgress());
+}
+
+TEST(ClientConnection, GoToServerDuringAConnectReachesTheNewServer) {
+    CScriptedPeer first, second;
+    ClientSetup setup;
+    setup.port = first.Port();
+    ClientHarness harness(setup);
+    harness.Start();
+    harness.Client().OnCommand(IDC_CONNECT);
+    harness.Client().GoToServer("127.0.0.1", "GB-9", second.Port());
+    ASSERT_TRUE(harness.WaitForConnections(1));
+    auto join = AcceptAndJoin(second, 113);
+    ASSERT_TRUE(join);
+    EXPECT_EQ(join->room, "GB-9");
+    EXPECT_EQ(harness.events.connections.back().port, second.Port());
+    // The first server may have seen a connection, never a join.
+    if (first.Accept(0))
+        EXPECT_FALSE(first.Read(kQuietMs));
+
+    // A second move to a server while connecting to the first.
+    CScriptedPeer third;
+    harness.Client().OnCommand(IDC_DISCONNECT);
+    harness.Client().OnCommand(IDC_CONNECT);
+    harness.Client().GoToServer("127.0.0.1", "GB-3", third.Port());
+    ASSERT_TRUE(harness.WaitForConnections(2));
+    EXPECT_EQ(harness.events.connections.back().port, third.Port());
+    auto moved = AcceptAndJoin(third, 113);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->room, "GB-3");
+}
+
 } // namespace

@@ -29,6 +29,8 @@ public:
         return answer;
     }
 
+    bool AnswersByItself() const override { return answersByItself; }
+
     // The texts of the messages shown so far.
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -41,4 +43,6 @@ public:
     std::vector<std::string> questions;
     std::deque<bool> answers;
     bool defaultAnswer = false;
+    // Stands for headless mode's fixed answers rather than a person.
+    bool answersByItself = false;
 };

@@ -182,9 +182,9 @@ TEST_F(FieldExchangeTest, RoomIsTheSelectedEntryElseTheTypedText) {
     EXPECT_EQ(saved.room, "TYPED");
 }
 
-TEST_F(FieldExchangeTest, LoadingSelectsTheRoomByPrefixOrAddsIt) {
+TEST_F(FieldExchangeTest, LoadingSelectsTheRoomByNameOrAddsIt) {
     ClientSettings s = StationSettings();
-    s.room = "uk-";
+    s.room = "uk-1";
     LoadFields(controls, s);
     EXPECT_EQ(controls.Count(IDC_TALK_GROUP), 2);
     EXPECT_EQ(controls.ItemText(IDC_TALK_GROUP, controls.CurSel(IDC_TALK_GROUP)), "UK-1");

@@ -92,25 +92,24 @@ TEST_F(ReceiveTest, MemberListAndTalkerFromUpdates) {
     EXPECT_EQ(harness->Client().Talker(), "");
 }
 
-TEST_F(ReceiveTest, ActiveRoomsSelectTheCurrentRoomByPrefix) {
+TEST_F(ReceiveTest, ActiveRoomsSelectTheCurrentRoomByName) {
     ClientSetup setup;
     setup.room = "10";
     Connect(setup);
 
     CActiveRoomsMessage rooms;
-    rooms.rooms = {"UK-1", "101", "20"};
+    rooms.rooms = {"UK-1", "10", "20"};
     peer.Send(rooms);
     CDialogControls& controls = harness->Controls();
     ASSERT_TRUE(RunUntil([&] { return controls.Count(IDC_TALK_GROUP) == 3; }));
-    EXPECT_EQ(controls.ItemText(IDC_TALK_GROUP, controls.CurSel(IDC_TALK_GROUP)), "101");
-    EXPECT_EQ(controls.Text(IDC_TALK_GROUP), "101");
+    EXPECT_EQ(controls.ItemText(IDC_TALK_GROUP, controls.CurSel(IDC_TALK_GROUP)), "10");
 
-    // No entry begins with the room: it is added and selected.
-    rooms.rooms = {"UK-1", "20"};
+    // No entry is the room (a longer one begins with it): it is added and selected.
+    rooms.rooms = {"UK-1", "101", "20"};
     peer.Send(rooms);
-    ASSERT_TRUE(RunUntil([&] { return controls.ItemText(IDC_TALK_GROUP, 0) == "10"; }));
-    EXPECT_EQ(controls.Count(IDC_TALK_GROUP), 3);
-    EXPECT_EQ(controls.CurSel(IDC_TALK_GROUP), 0);
+    ASSERT_TRUE(RunUntil([&] { return controls.Count(IDC_TALK_GROUP) == 4; }));
+    EXPECT_EQ(controls.ItemText(IDC_TALK_GROUP, controls.CurSel(IDC_TALK_GROUP)), "10");
+    EXPECT_EQ(controls.Text(IDC_TALK_GROUP), "10");
 }
 
 TEST_F(ReceiveTest, TextsFromTheServerAreShown) {

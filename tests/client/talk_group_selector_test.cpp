@@ -22,20 +22,17 @@ protected:
     CDialogControls controls;
 };
 
-TEST_F(TalkGroupSelectorTest, SelectsByPrefixOrAddsTheRoom) {
+TEST_F(TalkGroupSelectorTest, SelectsTheWholeNameOrAddsTheRoom) {
+    // "10" is a room of its own, not the start of "101".
     FillTalkGroups(controls, {"20", "101", "uk-1"}, "10");
-    EXPECT_THAT(controls.Get(IDC_TALK_GROUP).items, ElementsAre("101", "20", "uk-1"));
-    EXPECT_EQ(Selected(), "101");
-    EXPECT_EQ(controls.Text(IDC_TALK_GROUP), "101");
+    EXPECT_THAT(controls.Get(IDC_TALK_GROUP).items, ElementsAre("10", "101", "20", "uk-1"));
+    EXPECT_EQ(Selected(), "10");
+    EXPECT_EQ(controls.Text(IDC_TALK_GROUP), "10");
 
+    // Letter case is ignored.
     FillTalkGroups(controls, {"20", "101", "uk-1"}, "UK-1");
     EXPECT_EQ(Selected(), "uk-1");
     EXPECT_EQ(controls.Count(IDC_TALK_GROUP), 3);
-
-    // A room that no entry begins with is added in order and selected.
-    FillTalkGroups(controls, {"20", "101"}, "15");
-    EXPECT_THAT(controls.Get(IDC_TALK_GROUP).items, ElementsAre("101", "15", "20"));
-    EXPECT_EQ(Selected(), "15");
 
     FillTalkGroups(controls, {}, "UK-1");
     EXPECT_THAT(controls.Get(IDC_TALK_GROUP).items, ElementsAre("UK-1"));

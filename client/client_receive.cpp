@@ -1,0 +1,171 @@
+// What the window does with each message from the server (on the receive
+// thread), and the end of the station's own transmissions.
+
+#include "client/client_dlg.h"
+
+#include "audio/sound_message_conversion.h"
+#include "audio/sound_packet.h"
+#include "client/control_ids.h"
+#include "client/program_version.h"
+#include "client/talk_group_selector.h"
+#include "protocol/admin_messages.h"
+#include "protocol/conference_messages.h"
+#include "protocol/directory.h"
+#include "protocol/list_messages.h"
+
+namespace {
+// Servers from this version on take End TX; older ones take 15 Silences.
+constexpr int32_t kEndTxVersion = 107;
+constexpr int kEndSilences = 15;
+} // namespace
+
+// The engines run on the UI thread, so the receive thread has the switch made
+// there; what it queues for playback waits until playback runs. A switch still
+// queued when the connection has ended is dropped: the disconnect has already
+// sent the sound card back to capture.
+void CClient_TavroDlg::QueueSwitchToPlayback() {
+    PostToUi([this] {
+        if (IsConnected())
+            SwitchToPlayback();
+    });
+}
+
+void CClient_TavroDlg::QueueMorse(const std::string& text) {
+    std::unique_ptr<CMixInSound> sound;
+    {
+        std::lock_guard<std::mutex> guard(morseLock_);
+        sound = morse_.Build(text);
+    }
+    // The marker carries the sound to playback, which deletes it when played.
+    PlaybackQueue().Add(std::make_unique<CSoundPacket>(std::move(sound)));
+}
+
+void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
+    const bool admin = options_.templateId == kAdminTemplate;
+    switch (msg.command) {
+    case kCmdSound:
+        QueueSwitchToPlayback();
+        PlaybackQueue().Add(MakeSoundPacket(static_cast<CSoundMessage&>(msg)));
+        RestartActivity();
+        break;
+    case kCmdSilence: {
+        auto packet = std::make_unique<CSoundPacket>();
+        packet->silent = true;
+        packet->ZeroIfSilent();
+        PlaybackQueue().Add(std::move(packet));
+        RestartActivity();
+        break;
+    }
+    case kCmdRoomList: {
+        auto& list = static_cast<CRoomListMessage&>(msg);
+        roster_.SetMembers(list.names, list.descriptions);
+        RequestMemberRedraw();
+        break;
+    }
+    case kCmdTalking:
+        roster_.SetTalker(static_cast<CTalkingMessage&>(msg).talker);
+        RequestMemberRedraw();
+        break;
+    case kCmdSendId:
+    case kCmdIdleId: {
+        const ClientSettings s = SettingsSnapshot();
+        if (msg.command == kCmdSendId ? s.forceIdEnabled : s.idIfIdleEnabled) {
+            QueueSwitchToPlayback();
+            QueueMorse(s.idText);
+        }
+        break;
+    }
+    case kCmdCourtesy: {
+        const ClientSettings s = SettingsSnapshot();
+        if (s.courtesyEnabled) {
+            QueueSwitchToPlayback();
+            QueueMorse(s.courtesyText);
+            RestartActivity();
+        }
+        break;
+    }
+    case kCmdVersion:
+        HandleVersion(static_cast<CVersionMessage&>(msg).version);
+        break;
+    case kCmdText:
+        PostToUi(
+            [this, text = static_cast<CTextMessage&>(msg).text] { prompt_.ShowMessage(text); });
+        break;
+    case kCmdAdminNotify: {
+        std::vector<std::string> lines;
+        std::string previousGroup;
+        for (const auto& station : static_cast<CAdminNotifyMessage&>(msg).stations)
+            lines.push_back(station->StatusLine(previousGroup));
+        PostToUi([this, lines = std::move(lines)] {
+            controls_.SetRedraw(IDC_MAIN_LIST, false);
+            controls_.ResetContent(IDC_MAIN_LIST);
+            for (const std::string& line : lines)
+                controls_.AddString(IDC_MAIN_LIST, line);
+            controls_.SetRedraw(IDC_MAIN_LIST, true);
+        });
+        break;
+    }
+    case kCmdActiveRooms:
+        if (admin)
+            break;
+        PostToUi([this, rooms = static_cast<CActiveRoomsMessage&>(msg).rooms] {
+            FillTalkGroups(controls_, rooms, settings_.room);
+        });
+        break;
+    case kCmdOptUserList:
+        members_->ApplyUpdate(static_cast<COptUserListMessage&>(msg).update.get());
+        roster_.SetMembers(*members_);
+        RequestMemberRedraw();
+        break;
+    default:
+        break; // pings are the link's; others parsed to stay in step
+    }
+}
+
+void CClient_TavroDlg::HandleVersion(int32_t serverVersion) {
+    if (options_.templateId == kAdminTemplate) {
+        if (serverVersion < kEndTxVersion) {
+            link_->RequestStop();
+            return;
+        }
+        auto request = std::make_unique<CAdminRequestMessage>();
+        request->password = SettingsSnapshot().adminPassword;
+        MessageQueue().Add(std::move(request));
+        if (serverVersion >= kMachineValueVersion)
+            PostToUi([this] { controls_.Enable(IDC_RESTRICTIONS, true); });
+        return;
+    }
+    if (serverVersion >= kMachineValueVersion) {
+        auto version = std::make_unique<CVersionMessage>();
+        version->command = kCmdVersionEx;
+        version->version = ProgramVersionNumber();
+        version->machineValue = int32_t(MachineValue());
+        MessageQueue().Add(std::move(version));
+    }
+    QueueJoin();
+}
+
+// ---- end of a transmission
+
+void CClient_TavroDlg::EndTransmission() {
+    SwitchToPlayback();
+    if (link_->ServerVersion() < kEndTxVersion) {
+        for (int i = 0; i < kEndSilences; ++i) {
+            auto packet = std::make_unique<CSoundPacket>();
+            packet->silent = true;
+            TransmitQueue().Add(std::move(packet));
+        }
+    } else {
+        MessageQueue().Add(std::make_unique<CMsg>(kCmdEndTx));
+    }
+    SetPushToTalkActive(false);
+}
+
+void CClient_TavroDlg::AdvanceEndOfTransmission() {
+    if (endOfTransmission_ == -1)
+        return;
+    if (++endOfTransmission_ == 2) {
+        EndTransmission();
+        endOfTransmission_ = -1;
+    }
+}
