@@ -33,8 +33,13 @@ void CConsolePrompt::ShowMessage(const std::string& text, const std::string& cap
     LogLine(line + OneLine(text));
 }
 
+// A question asked again and again (the retry of a refused connect) is
+// logged once: each attempt already has its own line.
 bool CConsolePrompt::AskYesNo(const std::string& text) {
-    LogLine("Question: " + OneLine(text) + " -> " + (answer_ ? "yes" : "no"));
+    if (text != lastQuestion_)
+        LogLine("Question: " + OneLine(text) + " -> " + (answer_ ? "yes" : "no") +
+                " (the same answer from now on)");
+    lastQuestion_ = text;
     return answer_;
 }
 

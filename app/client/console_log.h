@@ -14,9 +14,11 @@ public:
     explicit CConsolePrompt(bool answer) : answer_(answer) {}
     void ShowMessage(const std::string& text, const std::string& caption, Icon icon) override;
     bool AskYesNo(const std::string& text) override;
+    bool AnswersByItself() const override { return true; }
 
 private:
     bool answer_;
+    std::string lastQuestion_;
 };
 
 // What the window would show, one line per event.

@@ -62,6 +62,8 @@ public:
 
     // The lines of the main list (1015).
     std::vector<std::string> ListLines();
+    // The client's settings file.
+    std::string SettingsPath() const { return dir_ + "/client.ini"; }
 
     FakeUserPrompt prompt;
     CEventRecorder events;
