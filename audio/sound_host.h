@@ -1,18 +1,11 @@
 #pragma once
 
+#include "audio/rig_link.h"
+
 #include <cstdint>
 #include <string>
 
 class CMixInSound;
-
-// Squelch inputs of the rig link (ISoundHost::SquelchLine).
-inline constexpr int kSquelchNone = 0;
-inline constexpr int kSquelchCts = 1;
-inline constexpr int kSquelchDsr = 2;
-
-// The keying method that keys the transmitter with a continuous tone mixed
-// into playback (ISoundHost::KeyingMethod).
-inline constexpr int kKeyingMethodTone = 0;
 
 // What the capture and playback engines need from their owner, the main
 // window, and from the rig link. Every call comes from the window's thread,
@@ -30,10 +23,10 @@ public:
     // Shows an error to the user (a message box with the stop icon).
     virtual void ShowError(const std::string& text) = 0;
 
-    // The receiver's squelch input: kSquelchNone, kSquelchCts or kSquelchDsr.
-    virtual int SquelchLine() const = 0;
-    // The rig link's keying method; kKeyingMethodTone keys by tone.
-    virtual int KeyingMethod() const = 0;
+    // The receiver's squelch input.
+    virtual RigSquelchLine SquelchLine() const = 0;
+    // The rig link's keying method; RigKeyingMethod::Tone keys by tone.
+    virtual RigKeyingMethod KeyingMethod() const = 0;
     virtual bool IsKeyed() const = 0;
     virtual void Key() = 0;
     virtual void Unkey() = 0;

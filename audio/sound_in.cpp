@@ -110,7 +110,7 @@ void CSoundIn::Process(std::unique_ptr<CSoundPacket> packet) {
         packet->MeasurePeak(threshold);
 
     bool drop = false;
-    if (host_.SquelchLine() != kSquelchNone && voxEnabled) {
+    if (host_.SquelchLine() != RigSquelchLine::None && voxEnabled) {
         // The box reads "Mute": the squelch input alone would let audio
         // through, and it is muted.
         packet->peak = 0;
@@ -155,7 +155,7 @@ void CSoundIn::OnClose() {
     stopped = true;
     if (startPlaybackOnClose) {
         startPlaybackOnClose = false;
-        if (host_.StartPlayback() && !(pttActive && host_.SquelchLine() == kSquelchCts))
+        if (host_.StartPlayback() && !(pttActive && host_.SquelchLine() == RigSquelchLine::Cts))
             host_.Key();
     }
 }

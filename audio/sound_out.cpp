@@ -138,7 +138,7 @@ void CSoundOut::OnDone(WaveBuffer /*buffer: freed here*/) {
 
     if (!currentMixIn) {
         currentMixIn = mixInQueue.Get();
-        if (currentMixIn && host_.SquelchLine() != kSquelchCts)
+        if (currentMixIn && host_.SquelchLine() != RigSquelchLine::Cts)
             host_.Key();
     }
 
@@ -151,7 +151,7 @@ void CSoundOut::OnDone(WaveBuffer /*buffer: freed here*/) {
         filler = false;
         fillerRun = 0;
     }
-    if (host_.IsKeyed() && host_.KeyingMethod() == kKeyingMethodTone) {
+    if (host_.IsKeyed() && host_.KeyingMethod() == RigKeyingMethod::Tone) {
         CMixInSound& tone = host_.KeyingTone();
         tone.position = MixLooped(packet->samples.data(), packet->sampleCount, tone.samples.data(),
                                   int(tone.samples.size()), tone.position);

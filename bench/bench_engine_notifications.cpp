@@ -69,8 +69,8 @@ public:
     void ShowError(const std::string& text) override {
         std::fprintf(stderr, "error: %s\n", text.c_str());
     }
-    int SquelchLine() const override { return kSquelchNone; }
-    int KeyingMethod() const override { return kKeyingMethodTone; }
+    RigSquelchLine SquelchLine() const override { return RigSquelchLine::None; }
+    RigKeyingMethod KeyingMethod() const override { return RigKeyingMethod::Tone; }
     bool IsKeyed() const override { return true; }
     void Key() override {}
     void Unkey() override {}

@@ -30,7 +30,8 @@ CEngineAudioPath::CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn,
 CEngineAudioPath::~CEngineAudioPath() = default;
 
 void CEngineAudioPath::Configure(bool voxEnabled, int voxLevel, int silenceLevel,
-                                 const int (&dtmfGain)[8], int squelchLine) {
+                                 const int (&dtmfGain)[8],
+                                 RigSquelchLine squelchLine) {
     in_.voxEnabled = voxEnabled;
     in_.voxLevel = voxLevel;
     in_.silenceLevel = silenceLevel;
@@ -114,7 +115,7 @@ void CEngineAudioPath::SwitchToCapture() {
         in_.stopRequested = false;
         in_.startPlaybackOnClose = false;
         Unkey();
-    } else if (squelchLine_ != kSquelchCts) {
+    } else if (squelchLine_ != RigSquelchLine::Cts) {
         Key();
     }
 }
@@ -146,11 +147,11 @@ void CEngineAudioPath::SetDeviceIndex(int index) {
 
 // ---- the rig link
 
-int CEngineAudioPath::SquelchLine() const {
+RigSquelchLine CEngineAudioPath::SquelchLine() const {
     return squelchLine_;
 }
 
-int CEngineAudioPath::KeyingMethod() const {
+RigKeyingMethod CEngineAudioPath::KeyingMethod() const {
     return rig_.KeyingMethod();
 }
 

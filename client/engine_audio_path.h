@@ -56,7 +56,7 @@ public:
     // The levels and switches of capture from the window's settings, and the
     // squelch input of the rig settings in force.
     void Configure(bool voxEnabled, int voxLevel, int silenceLevel, const int (&dtmfGain)[8],
-                   int squelchLine);
+                   RigSquelchLine squelchLine);
     CSoundIn& Capture() { return in_; }
     CSoundOut& Playback() { return out_; }
 
@@ -66,8 +66,8 @@ private:
     bool MayTalk(bool silent) const override { return hooks_.mayTalk(silent); }
     bool IsTestMode() const override { return hooks_.isTestMode(); }
     void ShowError(const std::string& text) override { hooks_.showError(text); }
-    int SquelchLine() const override;
-    int KeyingMethod() const override;
+    RigSquelchLine SquelchLine() const override;
+    RigKeyingMethod KeyingMethod() const override;
     bool IsKeyed() const override;
     void Key() override;
     void Unkey() override;
@@ -91,7 +91,7 @@ private:
     WaveDeviceId captureDevice_, playbackDevice_;
     CRigKeying& rig_;
     AudioPathHooks hooks_;
-    int squelchLine_ = 0;
+    RigSquelchLine squelchLine_ = RigSquelchLine::None;
     CSoundIn in_;
     CSoundOut out_;
     // Set from Stop until both engines have stopped.

@@ -34,11 +34,11 @@ struct PortChoice {
 
 std::optional<PortChoice> PortFor(const RigSettings& s) {
     switch (s.keyingMethod) {
-    case kKeyingILink:
+    case RigKeyingMethod::ILink:
         return PortChoice{s.ilinkPort, 2400};
-    case kKeyingComPort:
+    case RigKeyingMethod::ComPort:
         return PortChoice{s.comPort, 2400};
-    case kKeyingHalvek:
+    case RigKeyingMethod::Halvek:
         return PortChoice{s.halvekPort, 300};
     default:
         return std::nullopt;
@@ -64,12 +64,12 @@ public:
 
     void Run() {
         // Lines that cannot be read count as both low until a read succeeds.
-        if (s_.keyingMethod == kKeyingHalvek)
+        if (s_.keyingMethod == RigKeyingMethod::Halvek)
             InitialiseBoard();
         else
             watchedLevel_ = WatchedLevel(ReadStatus().value_or(ModemLines{}));
         while (!Stopped()) {
-            if (s_.keyingMethod == kKeyingHalvek)
+            if (s_.keyingMethod == RigKeyingMethod::Halvek)
                 HalvekPass();
             else
                 SquelchLinePass();
@@ -137,7 +137,7 @@ private:
     }
 
     bool WatchedLevel(const ModemLines& lines) const {
-        return s_.squelchLine == 1 ? lines.cts : lines.dsr;
+        return s_.squelchLine == RigSquelchLine::Cts ? lines.cts : lines.dsr;
     }
 
     // Opening acts on the first read; closing must hold for kSquelchCloseReads reads. A read
@@ -243,7 +243,7 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
     }
     halvekSquelchLevel_ = settings.halvekSquelchLevel;
 
-    if (settings.keyingMethod == kKeyingTone) {
+    if (settings.keyingMethod == RigKeyingMethod::Tone) {
         keyingTone_.MakeTone(settings.toneFrequencyHz, kKeyingToneMs, settings.toneLevel, 0, 0);
         keyingTone_.position = 0;
     }
@@ -267,8 +267,9 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
         }
     }
 
-    const bool watch = settings.keyingMethod == kKeyingHalvek ||
-                       (settings.keyingMethod == kKeyingComPort && settings.squelchLine != 0);
+    const bool watch = settings.keyingMethod == RigKeyingMethod::Halvek ||
+                       (settings.keyingMethod == RigKeyingMethod::ComPort &&
+                        settings.squelchLine != RigSquelchLine::None);
     if (watch && IsPortOpen()) {
         monitorStop_.Reset();
         monitorThread_ = std::thread([this, settings] { CMonitor(*this, settings).Run(); });
@@ -286,7 +287,7 @@ void CRigKeying::CloseRigPort() {
     std::lock_guard lock(portMutex_);
     if (!port_)
         return;
-    if (settings_.keyingMethod == kKeyingHalvek) {
+    if (settings_.keyingMethod == RigKeyingMethod::Halvek) {
         port_->DiscardInput();
         if (port_->WriteByte(kHalvekEnd))
             port_->ReadByte(kHalvekReadTimeoutMs);
@@ -313,11 +314,11 @@ void CRigKeying::SetKeying(bool keyed) {
     if (!port_)
         return;
     const RigSettings& s = settings_;
-    if (s.keyingMethod == kKeyingILink) {
+    if (s.keyingMethod == RigKeyingMethod::ILink) {
         port_->WriteByte(keyed ? kILinkKey : kILinkRelease);
-    } else if (s.keyingMethod == kKeyingComPort) {
+    } else if (s.keyingMethod == RigKeyingMethod::ComPort) {
         const bool asserted = keyed != s.invertKeying;
-        if (s.keyLine == 0)
+        if (s.keyLine == RigKeyLine::Rts)
             port_->SetRts(asserted);
         else
             port_->SetDtr(asserted);
@@ -350,7 +351,7 @@ bool CRigKeying::IsMonitorRunning() const {
     return monitorThread_.joinable();
 }
 
-int CRigKeying::KeyingMethod() const {
+RigKeyingMethod CRigKeying::KeyingMethod() const {
     std::lock_guard lock(portMutex_);
     return settings_.keyingMethod;
 }
@@ -374,8 +375,8 @@ void CRigKeying::ReportOpenFailure(const SerialOpenResult& result) {
 
 RigWindowLayout RigWindowLayoutFor(const RigSettings& settings, int voxLevel) {
     RigWindowLayout layout;
-    layout.voxBoxCaption = settings.squelchLine != 0 ? "Mute" : "Vox";
-    const bool halvek = settings.keyingMethod == kKeyingHalvek;
+    layout.voxBoxCaption = settings.squelchLine != RigSquelchLine::None ? "Mute" : "Vox";
+    const bool halvek = settings.keyingMethod == RigKeyingMethod::Halvek;
     layout.micSliderLabel = halvek ? "Sql  Vu  Vol" : "Vox  Vu  Vol";
     layout.showSilenceLevel = !halvek;
     layout.voxSliderMaximum = halvek ? 15 : 32768;

@@ -19,13 +19,6 @@ inline constexpr char kCannotOpenCommPort[] = "Cannot Open Comm Port";
 inline constexpr char kCannotQueryCommPort[] = "Cannot Query Comm Port";
 inline constexpr char kCannotSetCommPortState[] = "Cannot Set Comm Port state";
 
-// Keying methods (RigSettings::keyingMethod).
-inline constexpr int kKeyingTone = 0;
-inline constexpr int kKeyingILink = 1;
-inline constexpr int kKeyingComPort = 2;
-inline constexpr int kKeyingVox = 3;
-inline constexpr int kKeyingHalvek = 4;
-
 // The Halvek board's bytes.
 inline constexpr uint8_t kHalvekInit = 0x66;
 inline constexpr uint8_t kHalvekPtt = 0xCA;
@@ -87,7 +80,7 @@ public:
     bool IsKeyed() const;
     bool IsPortOpen() const;
     bool IsMonitorRunning() const;
-    int KeyingMethod() const;
+    RigKeyingMethod KeyingMethod() const;
 
     // The tone that playback loops into its output while keyed with the tone method
     // (toneFrequencyHz, 200 ms, amplitude toneLevel). OpenRigPort rebuilds it, so playback

@@ -1,7 +1,6 @@
 #include "radio/rig_keying_dlg.h"
 
 #include "platform/ini_file.h"
-#include "radio/rig_keying.h"
 
 #include <algorithm>
 
@@ -27,10 +26,10 @@ void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& d
     opened_ = s;
     RigKeyingDlgFields& f = fields;
     f = {};
-    f.methodContinuousTone = s.keyingMethod == kKeyingTone;
-    f.methodILink = s.keyingMethod == kKeyingILink;
-    f.methodComPort = s.keyingMethod == kKeyingComPort;
-    f.methodHalvek = s.keyingMethod == kKeyingHalvek;
+    f.methodContinuousTone = s.keyingMethod == RigKeyingMethod::Tone;
+    f.methodILink = s.keyingMethod == RigKeyingMethod::ILink;
+    f.methodComPort = s.keyingMethod == RigKeyingMethod::ComPort;
+    f.methodHalvek = s.keyingMethod == RigKeyingMethod::Halvek;
     f.methodVox = !f.methodContinuousTone && !f.methodILink && !f.methodComPort && !f.methodHalvek;
 
     f.comPort = PortList(s.comPort);
@@ -42,12 +41,12 @@ void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& d
     f.txTimeout = std::to_string(s.txTimeoutSeconds);
     f.txRestart = std::to_string(s.txRestartSeconds);
 
-    f.rts = s.keyLine == 0;
+    f.rts = s.keyLine == RigKeyLine::Rts;
     f.dtr = !f.rts;
     f.invertKeying = s.invertKeying;
 
-    f.squelchCts = s.squelchLine == 1;
-    f.squelchDsr = s.squelchLine == 2;
+    f.squelchCts = s.squelchLine == RigSquelchLine::Cts;
+    f.squelchDsr = s.squelchLine == RigSquelchLine::Dsr;
     f.squelchVox = !f.squelchCts && !f.squelchDsr;
     f.invertSquelch = s.invertSquelch;
 
@@ -68,12 +67,12 @@ void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& d
 RigSettings CRigKeyingDlg::Ok() const {
     const RigKeyingDlgFields& f = fields;
     RigSettings s = opened_;
-    s.keyingMethod = f.methodVox              ? kKeyingVox
-                     : f.methodContinuousTone ? kKeyingTone
-                     : f.methodILink          ? kKeyingILink
-                     : f.methodComPort        ? kKeyingComPort
-                     : f.methodHalvek         ? kKeyingHalvek
-                                              : kKeyingVox;
+    s.keyingMethod = f.methodVox              ? RigKeyingMethod::Vox
+                     : f.methodContinuousTone ? RigKeyingMethod::Tone
+                     : f.methodILink          ? RigKeyingMethod::ILink
+                     : f.methodComPort        ? RigKeyingMethod::ComPort
+                     : f.methodHalvek         ? RigKeyingMethod::Halvek
+                                              : RigKeyingMethod::Vox;
     s.comPort = PortOf(f.comPort, opened_.comPort);
     s.ilinkPort = PortOf(f.ilinkPort, opened_.ilinkPort);
     s.halvekPort = PortOf(f.halvekPort, opened_.halvekPort);
@@ -83,12 +82,14 @@ RigSettings CRigKeyingDlg::Ok() const {
     s.txTimeoutSeconds = ParseProfileInt(f.txTimeout);
     s.txRestartSeconds = ParseProfileInt(f.txRestart);
 
-    s.keyLine = f.rts ? 0 : 1;
+    s.keyLine = f.rts ? RigKeyLine::Rts : RigKeyLine::Dtr;
     s.invertKeying = f.invertKeying;
     s.invertSquelch = f.invertSquelch;
     s.halvekDigitalSquelch = f.halvekDigitalSquelch;
     s.halvekDigitalSquelchActiveHigh = f.halvekDigitalSquelchActiveHigh;
-    s.squelchLine = f.squelchDsr ? 2 : f.squelchCts ? 1 : 0;
+    s.squelchLine = f.squelchDsr   ? RigSquelchLine::Dsr
+                    : f.squelchCts ? RigSquelchLine::Cts
+                                   : RigSquelchLine::None;
     s.halvekSquelchLevel = f.analogSquelchLevel;
     if (f.audioDevice.selection >= 0)
         s.audioDevice = f.audioDevice.selection - 1;

@@ -11,19 +11,25 @@ void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
     auto flag = [&](const char* key, bool& field, bool defaultValue) {
         field = ini.GetInt(kRigSection, key, defaultValue) != 0;
     };
+    // The choices are numbered from 0 to `last`.
+    auto choice = [&]<typename Choice>(const char* key, Choice& field, Choice defaultValue,
+                                       Choice last) {
+        const int value = ini.GetInt(kRigSection, key, int(defaultValue));
+        field = value >= 0 && value <= int(last) ? Choice(value) : defaultValue;
+    };
 
-    number("TYPE", s.keyingMethod, defaults.keyingMethod);
+    choice("TYPE", s.keyingMethod, defaults.keyingMethod, RigKeyingMethod::Halvek);
     number("COMPORT", s.comPort, defaults.comPort);
     number("ILINK", s.ilinkPort, defaults.ilinkPort);
     number("FREQ", s.toneFrequencyHz, defaults.toneFrequencyHz);
     number("LEVEL", s.toneLevel, defaults.toneLevel);
-    number("LINE", s.keyLine, defaults.keyLine);
+    choice("LINE", s.keyLine, defaults.keyLine, RigKeyLine::Dtr);
     flag("REV", s.invertKeying, defaults.invertKeying);
     number("HVKCOMPORT", s.halvekPort, defaults.halvekPort);
     flag("HVKDIGSQL", s.halvekDigitalSquelch, defaults.halvekDigitalSquelch);
     flag("HVKDIGSQLACT", s.halvekDigitalSquelchActiveHigh, defaults.halvekDigitalSquelchActiveHigh);
     number("HVKSQLLEVEL", s.halvekSquelchLevel, defaults.halvekSquelchLevel);
-    number("SQLLINE", s.squelchLine, defaults.squelchLine);
+    choice("SQLLINE", s.squelchLine, defaults.squelchLine, RigSquelchLine::Dsr);
     flag("SQLREV", s.invertSquelch, defaults.invertSquelch);
     number("TxTimeout", s.txTimeoutSeconds, defaults.txTimeoutSeconds);
     number("TxRestart", s.txRestartSeconds, defaults.txRestartSeconds);
@@ -33,18 +39,18 @@ void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
 void SaveRigSettings(CIniFile& ini, const RigSettings& s) {
     auto number = [&](const char* key, int value) { ini.SetInt(kRigSection, key, value); };
 
-    number("TYPE", s.keyingMethod);
+    number("TYPE", int(s.keyingMethod));
     number("COMPORT", s.comPort);
     number("ILINK", s.ilinkPort);
     number("FREQ", s.toneFrequencyHz);
     number("LEVEL", s.toneLevel);
-    number("LINE", s.keyLine);
+    number("LINE", int(s.keyLine));
     number("REV", s.invertKeying);
     number("HVKCOMPORT", s.halvekPort);
     number("HVKDIGSQL", s.halvekDigitalSquelch);
     number("HVKDIGSQLACT", s.halvekDigitalSquelchActiveHigh);
     number("HVKSQLLEVEL", s.halvekSquelchLevel);
-    number("SQLLINE", s.squelchLine);
+    number("SQLLINE", int(s.squelchLine));
     number("SQLREV", s.invertSquelch);
     number("TxTimeout", s.txTimeoutSeconds);
     number("TxRestart", s.txRestartSeconds);

@@ -24,8 +24,8 @@ public:
     bool MayTalk(bool silent) const override { return MayTalkOnFloor(talker, ownCall, silent); }
     bool IsTestMode() const override { return testMode; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
-    int SquelchLine() const override { return squelchLine; }
-    int KeyingMethod() const override { return keyingMethod; }
+    RigSquelchLine SquelchLine() const override { return squelchLine; }
+    RigKeyingMethod KeyingMethod() const override { return keyingMethod; }
     bool IsKeyed() const override { return keyed; }
     void Key() override {
         keyed = true;
@@ -51,8 +51,8 @@ public:
     std::string talker;
     std::string ownCall = "G0ABC";
     bool testMode = false;
-    int squelchLine = kSquelchNone;
-    int keyingMethod = 2; // a serial line: no keying tone
+    RigSquelchLine squelchLine = RigSquelchLine::None;
+    RigKeyingMethod keyingMethod = RigKeyingMethod::ComPort; // no keying tone
     bool keyed = false;
     CMixInSound tone;
     std::vector<std::string> errors;

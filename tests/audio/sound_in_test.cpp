@@ -153,7 +153,7 @@ TEST(SoundIn, TheFloorDecidesWhatReachesTheRoom) {
 enum class Outcome { Dropped, Sound, Vox };
 
 struct DecisionRow {
-    int squelchLine;
+    RigSquelchLine squelchLine;
     bool voxEnabled, pttActive, settling;
     Outcome outcome;
     bool meterZeroed;
@@ -161,22 +161,22 @@ struct DecisionRow {
 
 TEST(SoundIn, DecisionTable) {
     const DecisionRow rows[] = {
-        {kSquelchCts, true, false, false, Outcome::Dropped, true},
-        {kSquelchDsr, true, true, false, Outcome::Dropped, true},
-        {kSquelchCts, false, true, false, Outcome::Sound, false},
-        {kSquelchDsr, false, false, false, Outcome::Dropped, false},
-        {kSquelchNone, true, true, false, Outcome::Sound, false},
-        {kSquelchNone, false, true, false, Outcome::Sound, false},
-        {kSquelchNone, false, false, false, Outcome::Dropped, false},
-        {kSquelchNone, true, false, false, Outcome::Vox, false},
-        {kSquelchNone, true, true, true, Outcome::Dropped, true},
-        {kSquelchNone, true, false, true, Outcome::Dropped, true},
-        {kSquelchCts, false, true, true, Outcome::Dropped, true},
-        {kSquelchNone, false, true, true, Outcome::Dropped, true},
+        {RigSquelchLine::Cts, true, false, false, Outcome::Dropped, true},
+        {RigSquelchLine::Dsr, true, true, false, Outcome::Dropped, true},
+        {RigSquelchLine::Cts, false, true, false, Outcome::Sound, false},
+        {RigSquelchLine::Dsr, false, false, false, Outcome::Dropped, false},
+        {RigSquelchLine::None, true, true, false, Outcome::Sound, false},
+        {RigSquelchLine::None, false, true, false, Outcome::Sound, false},
+        {RigSquelchLine::None, false, false, false, Outcome::Dropped, false},
+        {RigSquelchLine::None, true, false, false, Outcome::Vox, false},
+        {RigSquelchLine::None, true, true, true, Outcome::Dropped, true},
+        {RigSquelchLine::None, true, false, true, Outcome::Dropped, true},
+        {RigSquelchLine::Cts, false, true, true, Outcome::Dropped, true},
+        {RigSquelchLine::None, false, true, true, Outcome::Dropped, true},
     };
     for (const DecisionRow& row : rows) {
         SCOPED_TRACE(testing::Message()
-                     << "squelch " << row.squelchLine << " vox " << row.voxEnabled << " ptt "
+                     << "squelch " << int(row.squelchLine) << " vox " << row.voxEnabled << " ptt "
                      << row.pttActive << " settling " << row.settling);
         Capture c;
         CElapsedTimer lastAudio(c.clock);
@@ -256,7 +256,7 @@ TEST(SoundIn, StopWaitsForBothBuffersAndDropsPartlyFilledOnes) {
 
 TEST(SoundIn, HandOverDoesNotKeyForPushToTalkOnTheCtsSquelch) {
     Capture c;
-    c.host.squelchLine = kSquelchCts;
+    c.host.squelchLine = RigSquelchLine::Cts;
     c.in.pttActive = true;
     c.in.startPlaybackOnClose = true;
     c.in.RequestStop();

@@ -96,7 +96,7 @@ TEST(SoundOut, MixesASoundAcrossBuffersThenReleasesTheTransmitter) {
     // A marker's sound starts at the buffer after the marker; with the CTS
     // squelch the sound does not key.
     p.host.calls.clear();
-    p.host.squelchLine = kSquelchCts;
+    p.host.squelchLine = RigSquelchLine::Cts;
     p.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(1600, 50)).release()));
     p.PlayOne();
     EXPECT_EQ(p.LastWritten(), Samples(1600, 0));
@@ -109,7 +109,7 @@ TEST(SoundOut, MixesASoundAcrossBuffersThenReleasesTheTransmitter) {
 TEST(SoundOut, ClampsSumsToPlusMinus32767AndLoopsTheKeyingTone) {
     Playback p;
     p.host.keyed = true;
-    p.host.keyingMethod = kKeyingMethodTone;
+    p.host.keyingMethod = RigKeyingMethod::Tone;
     p.host.tone.samples = {10000, -10000, 0};
     p.out.mixInQueue.Add(Sound({30000, -30000, 5}));
     p.PlayOne();

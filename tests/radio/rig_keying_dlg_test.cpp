@@ -1,4 +1,3 @@
-#include "radio/rig_keying.h"
 #include "radio/rig_keying_dlg.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +6,16 @@ namespace {
 
 TEST(RigKeyingDlg, OpenShowsTheSettingsAndOkGivesThemBack) {
     RigSettings s;
-    s.keyingMethod = kKeyingHalvek;
+    s.keyingMethod = RigKeyingMethod::Halvek;
     s.comPort = 2;
     s.ilinkPort = 5;
     s.halvekPort = 9;
     s.toneFrequencyHz = 95;
-    s.keyLine = 1;
+    s.keyLine = RigKeyLine::Dtr;
     s.invertKeying = false;
     s.halvekDigitalSquelch = false;
     s.halvekSquelchLevel = 11;
-    s.squelchLine = 2;
+    s.squelchLine = RigSquelchLine::Dsr;
     s.invertSquelch = true;
     s.txTimeoutSeconds = 30;
     s.audioDevice = 1;
@@ -56,12 +55,12 @@ TEST(RigKeyingDlg, OkFollowsTheButtonOrderAndReadsEditsAsPlainNumbers) {
         f.methodHalvek = halvek;
         return dlg.Ok().keyingMethod;
     };
-    EXPECT_EQ(method(true, false, false, true, true), kKeyingVox);
-    EXPECT_EQ(method(true, true, true, false, true), kKeyingTone);
-    EXPECT_EQ(method(false, true, true, false, true), kKeyingILink);
-    EXPECT_EQ(method(false, false, true, false, true), kKeyingComPort);
-    EXPECT_EQ(method(false, false, false, false, true), kKeyingHalvek);
-    EXPECT_EQ(method(false, false, false, false, false), kKeyingVox);
+    EXPECT_EQ(method(true, false, false, true, true), RigKeyingMethod::Vox);
+    EXPECT_EQ(method(true, true, true, false, true), RigKeyingMethod::Tone);
+    EXPECT_EQ(method(false, true, true, false, true), RigKeyingMethod::ILink);
+    EXPECT_EQ(method(false, false, true, false, true), RigKeyingMethod::ComPort);
+    EXPECT_EQ(method(false, false, false, false, true), RigKeyingMethod::Halvek);
+    EXPECT_EQ(method(false, false, false, false, false), RigKeyingMethod::Vox);
 
     f.toneFrequency = "  120";
     f.toneLevel = "500 Hz";
@@ -77,12 +76,12 @@ TEST(RigKeyingDlg, OkFollowsTheButtonOrderAndReadsEditsAsPlainNumbers) {
     EXPECT_EQ(s.toneLevel, 500);
     EXPECT_EQ(s.txTimeoutSeconds, 0);
     EXPECT_EQ(s.txRestartSeconds, -5);
-    EXPECT_EQ(s.keyLine, 1);
-    EXPECT_EQ(s.squelchLine, 2); // DSR before CTS
+    EXPECT_EQ(s.keyLine, RigKeyLine::Dtr);
+    EXPECT_EQ(s.squelchLine, RigSquelchLine::Dsr); // DSR before CTS
     EXPECT_EQ(s.comPort, 4);
     EXPECT_EQ(s.audioDevice, 0);
     f.squelchDsr = false;
-    EXPECT_EQ(dlg.Ok().squelchLine, 1);
+    EXPECT_EQ(dlg.Ok().squelchLine, RigSquelchLine::Cts);
 }
 
 TEST(RigKeyingDlg, ValuesTheListsCannotShowAreKeptRatherThanLost) {

@@ -90,7 +90,7 @@ TEST(RigKeyingOverPty, ILinkBoardReceivesTAndR) {
     ASSERT_TRUE(r.pty.IsOpen());
     CBoardSimulator board(r.pty.MasterFd(), [](uint8_t) { return Bytes{}; });
     RigSettings s;
-    s.keyingMethod = kKeyingILink;
+    s.keyingMethod = RigKeyingMethod::ILink;
     s.ilinkPort = 4;
     r.rig->OpenRigPort(s);
     r.rig->Key();
@@ -105,7 +105,7 @@ TEST(RigKeyingOverPty, HalvekBoardExchangeSurvivesALateAnswer) {
     RigOnPty r;
     ASSERT_TRUE(r.pty.IsOpen());
     RigSettings s;
-    s.keyingMethod = kKeyingHalvek;
+    s.keyingMethod = RigKeyingMethod::Halvek;
     s.halvekPort = 4;
     const uint8_t control = HalvekControlByte(s);
     std::atomic<uint8_t> status{0x0F}; // level 0

@@ -9,7 +9,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-RigSettings Method(int method) {
+RigSettings Method(RigKeyingMethod method) {
     RigSettings s;
     s.keyingMethod = method;
     s.comPort = 3;
@@ -17,12 +17,12 @@ RigSettings Method(int method) {
 }
 
 TEST(RigKeying, ComPortKeyingDrivesTheChosenLineAndAlwaysEndsReleased) {
-    for (const int keyLine : {0, 1}) {
+    for (const RigKeyLine keyLine : {RigKeyLine::Rts, RigKeyLine::Dtr}) {
         for (const bool invert : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "keyLine " << keyLine << " invert " << invert);
+            SCOPED_TRACE(testing::Message() << "keyLine " << int(keyLine) << " invert " << invert);
             RigOnFakePort f;
             auto rig = std::make_unique<CRigKeying>(f.Options());
-            RigSettings s = Method(kKeyingComPort);
+            RigSettings s = Method(RigKeyingMethod::ComPort);
             s.keyLine = keyLine;
             s.invertKeying = invert;
             rig->OpenRigPort(s);
@@ -30,8 +30,9 @@ TEST(RigKeying, ComPortKeyingDrivesTheChosenLineAndAlwaysEndsReleased) {
             EXPECT_EQ(f.device.OpenedBaud(), 2400);
             EXPECT_FALSE(rig->IsMonitorRunning()); // no squelch input
 
-            auto line = [&] { return keyLine == 0 ? f.device.Rts() : f.device.Dtr(); };
-            auto other = [&] { return keyLine == 0 ? f.device.Dtr() : f.device.Rts(); };
+            const bool rts = keyLine == RigKeyLine::Rts;
+            auto line = [&] { return rts ? f.device.Rts() : f.device.Dtr(); };
+            auto other = [&] { return rts ? f.device.Dtr() : f.device.Rts(); };
             // Plain keying starts with both lines low; inverted keying keeps the lines the open
             // raised, which is the released level.
             EXPECT_EQ(line(), invert);
@@ -65,7 +66,7 @@ TEST(RigKeying, ComPortKeyingDrivesTheChosenLineAndAlwaysEndsReleased) {
 TEST(RigKeying, ILinkBoardIsKeyedWithTAndReleasedWithR) {
     RigOnFakePort f;
     auto rig = std::make_unique<CRigKeying>(f.Options());
-    RigSettings s = Method(kKeyingILink);
+    RigSettings s = Method(RigKeyingMethod::ILink);
     s.ilinkPort = 2;
     rig->OpenRigPort(s);
     EXPECT_EQ(f.device.OpenedPath(), "/dev/ttyUSB0");
@@ -79,11 +80,11 @@ TEST(RigKeying, ILinkBoardIsKeyedWithTAndReleasedWithR) {
 }
 
 TEST(RigKeying, ToneAndVoxOpenNoPortAndTheToneMethodMakesItsTone) {
-    for (const int method : {kKeyingTone, kKeyingVox}) {
+    for (const RigKeyingMethod method : {RigKeyingMethod::Tone, RigKeyingMethod::Vox}) {
         RigOnFakePort f;
         CRigKeying rig(f.Options());
         RigSettings s = Method(method);
-        s.squelchLine = 1;
+        s.squelchLine = RigSquelchLine::Cts;
         s.toneLevel = 3000;
         rig.OpenRigPort(s);
         rig.Key();
@@ -91,7 +92,7 @@ TEST(RigKeying, ToneAndVoxOpenNoPortAndTheToneMethodMakesItsTone) {
         EXPECT_EQ(f.device.Opens(), 0);
         EXPECT_FALSE(rig.IsMonitorRunning());
         const std::vector<int16_t>& tone = rig.KeyingTone().samples;
-        EXPECT_EQ(tone.empty(), method == kKeyingVox);
+        EXPECT_EQ(tone.empty(), method == RigKeyingMethod::Vox);
         if (tone.empty())
             continue;
         // 200 ms at 8 kHz: 16 whole periods of 80 Hz at the tone level.
@@ -108,7 +109,7 @@ TEST(RigKeying, ReleaseDeadlineUnkeysOnceAndKeyingAgainCancelsIt) {
     RigOnFakePort f;
     CManualClock clock(0xFFFFFF00u); // the deadline lies beyond the wrap of the tick count
     CRigKeying rig(f.Options(clock));
-    rig.OpenRigPort(Method(kKeyingILink));
+    rig.OpenRigPort(Method(RigKeyingMethod::ILink));
     rig.Key();
     rig.UnkeyAfter(600);
     clock.Advance(599);
@@ -141,8 +142,8 @@ TEST(RigKeying, PortFailuresAreReportedAndKeyingThenTouchesNoHardware) {
         RigOnFakePort f;
         f.device.FailOpen(step);
         CRigKeying rig(f.Options());
-        RigSettings s = Method(kKeyingComPort);
-        s.squelchLine = 1;
+        RigSettings s = Method(RigKeyingMethod::ComPort);
+        s.squelchLine = RigSquelchLine::Cts;
         rig.OpenRigPort(s);
         EXPECT_EQ(f.errors, std::vector<std::string>{text});
         EXPECT_FALSE(rig.IsPortOpen() || rig.IsMonitorRunning());
@@ -153,7 +154,7 @@ TEST(RigKeying, PortFailuresAreReportedAndKeyingThenTouchesNoHardware) {
 
     RigOnFakePort f;
     CRigKeying rig(f.Options());
-    RigSettings s = Method(kKeyingILink);
+    RigSettings s = Method(RigKeyingMethod::ILink);
     s.ilinkPort = 0;
     rig.OpenRigPort(s);
     EXPECT_EQ(f.errors, std::vector<std::string>{"Cannot Open Comm Port"});
@@ -161,7 +162,7 @@ TEST(RigKeying, PortFailuresAreReportedAndKeyingThenTouchesNoHardware) {
 }
 
 TEST(RigKeying, WindowLayoutFollowsTheMethodAndTheSquelchInput) {
-    RigSettings halvek = Method(kKeyingHalvek);
+    RigSettings halvek = Method(RigKeyingMethod::Halvek);
     const RigWindowLayout h = RigWindowLayoutFor(halvek, 1280);
     EXPECT_STREQ(h.voxBoxCaption, "Vox");
     EXPECT_STREQ(h.micSliderLabel, "Sql  Vu  Vol");
@@ -169,8 +170,8 @@ TEST(RigKeying, WindowLayoutFollowsTheMethodAndTheSquelchInput) {
     EXPECT_EQ(h.voxSliderMaximum, 15);
     EXPECT_EQ(HalvekSquelchLevelFromSlider(h.voxSliderPosition), halvek.halvekSquelchLevel);
 
-    RigSettings com = Method(kKeyingComPort);
-    com.squelchLine = 2;
+    RigSettings com = Method(RigKeyingMethod::ComPort);
+    com.squelchLine = RigSquelchLine::Dsr;
     const RigWindowLayout c = RigWindowLayoutFor(com, 1280);
     EXPECT_STREQ(c.voxBoxCaption, "Mute");
     EXPECT_STREQ(c.micSliderLabel, "Vox  Vu  Vol");

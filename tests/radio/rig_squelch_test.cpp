@@ -14,9 +14,9 @@ using Bytes = std::vector<uint8_t>;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-RigSettings SquelchOn(int line, bool invert) {
+RigSettings SquelchOn(RigSquelchLine line, bool invert) {
     RigSettings s;
-    s.keyingMethod = kKeyingComPort;
+    s.keyingMethod = RigKeyingMethod::ComPort;
     s.squelchLine = line;
     s.invertSquelch = invert;
     return s;
@@ -31,7 +31,7 @@ TEST(RigSquelch, CtsOpensAtOnceAndClosesOnlyWhenItStaysForHalfASecond) {
     RigOnFakePort f;
     f.device.SetCts(true); // with plain levels a low line means a signal
     CRigKeying rig(f.Options());
-    rig.OpenRigPort(SquelchOn(1, false));
+    rig.OpenRigPort(SquelchOn(RigSquelchLine::Cts, false));
     HoldFor(f.device, 2);
 
     f.device.SetCts(false);
@@ -60,7 +60,7 @@ TEST(RigSquelch, CtsOpensAtOnceAndClosesOnlyWhenItStaysForHalfASecond) {
 TEST(RigSquelch, InvertedCtsAndDsrWatchTheirOwnLevelAndLineAndFailedReadsChangeNothing) {
     RigOnFakePort f;
     CRigKeying rig(f.Options());
-    rig.OpenRigPort(SquelchOn(1, true));
+    rig.OpenRigPort(SquelchOn(RigSquelchLine::Cts, true));
     HoldFor(f.device, 2);
     f.device.SetCts(true);
     ASSERT_TRUE(f.events.WaitForCount(1));
@@ -70,7 +70,7 @@ TEST(RigSquelch, InvertedCtsAndDsrWatchTheirOwnLevelAndLineAndFailedReadsChangeN
     EXPECT_FALSE(f.events.Events()[1].open);
 
     f.device.SetDsr(true);
-    rig.OpenRigPort(SquelchOn(2, false));
+    rig.OpenRigPort(SquelchOn(RigSquelchLine::Dsr, false));
     HoldFor(f.device, 2);
     f.device.SetCts(true);
     HoldFor(f.device, 3);
@@ -83,7 +83,7 @@ TEST(RigSquelch, InvertedCtsAndDsrWatchTheirOwnLevelAndLineAndFailedReadsChangeN
     EXPECT_TRUE(f.events.Events()[2].open);
 
     // Without a squelch input nothing is watched.
-    rig.OpenRigPort(SquelchOn(0, false));
+    rig.OpenRigPort(SquelchOn(RigSquelchLine::None, false));
     EXPECT_TRUE(rig.IsPortOpen());
     EXPECT_FALSE(rig.IsMonitorRunning());
     EXPECT_FALSE(f.device.WaitForStatusReads(f.device.StatusReads() + 1, 200));
@@ -117,7 +117,7 @@ TEST(RigSquelch, ClosingWaitsForTheSquelchCallbackInProgress) {
             LingeringCallback{entered, closed.get_future().share(), window.get(), finished};
         f.device.SetCts(true);
         auto rig = std::make_unique<CRigKeying>(options);
-        rig->OpenRigPort(SquelchOn(1, false));
+        rig->OpenRigPort(SquelchOn(RigSquelchLine::Cts, false));
         HoldFor(f.device, 2);
         f.device.SetCts(false);
         ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(3)),
@@ -143,7 +143,7 @@ TEST(RigSquelch, ClosingWaitsForTheSquelchCallbackInProgress) {
 struct HalvekRig {
     explicit HalvekRig(RigSettings settings = {}, IClock& clock = SystemClock())
         : s(settings), f(clock) {
-        s.keyingMethod = kKeyingHalvek;
+        s.keyingMethod = RigKeyingMethod::Halvek;
         s.halvekPort = 3;
         control = HalvekControlByte(s);
         f.device.SetResponder([this](uint8_t byte) -> std::optional<uint8_t> {

@@ -78,7 +78,7 @@ TEST_F(SettingsTest, FirstStartGivesDefaults) {
     EXPECT_EQ(client.cwVolume, 5000);
     EXPECT_EQ(client.squelchSettlingMs, 300);
     EXPECT_EQ(client.voxLevel, 1280);
-    EXPECT_EQ(rig.keyingMethod, 3);
+    EXPECT_EQ(rig.keyingMethod, RigKeyingMethod::Vox);
     // The engines get device 0 while the rig settings show the default device.
     EXPECT_EQ(client.audioDevice, 0);
     EXPECT_EQ(rig.audioDevice, -1);
@@ -117,7 +117,8 @@ TEST_F(SettingsTest, RoundTripThroughTheFile) {
     client.connectCode = "123";
     client.disconnectCode = "#99";
     RigSettings rig;
-    rig = {4, 2, 3, 1000, 10000, 1, false, 5, false, false, 15, 2, true, 120, 30, 2};
+    rig = {RigKeyingMethod::Halvek, 2, 3, 1000, 10000, RigKeyLine::Dtr, false, 5, false, false,
+           15, RigSquelchLine::Dsr, true, 120, 30, 2};
     client.audioDevice = rig.audioDevice;
     {
         CSettingsStore store(path_);
@@ -185,7 +186,7 @@ TEST_F(SettingsTest, SaveWritesOnlyWhatThisProgramChanged) {
     // Changes made here join the edit, in this save and the next.
     client.comment = "Changed here";
     ASSERT_TRUE(store.SaveClient(client));
-    rig.keyingMethod = 2;
+    rig.keyingMethod = RigKeyingMethod::ComPort;
     ASSERT_TRUE(store.SaveRig(rig));
     ClientSettings reloaded;
     RigSettings reloadedRig;
@@ -194,7 +195,7 @@ TEST_F(SettingsTest, SaveWritesOnlyWhatThisProgramChanged) {
     EXPECT_EQ(reloaded.room, "EDITED");
     EXPECT_EQ(reloaded.comment, "Changed here");
     EXPECT_EQ(reloaded.callsign, "G0ABC");
-    EXPECT_EQ(reloadedRig.keyingMethod, 2);
+    EXPECT_EQ(reloadedRig.keyingMethod, RigKeyingMethod::ComPort);
     EXPECT_EQ(again.Ini().GetInt("Other", "Keep", 0), 1);
 
     // A key changed on both sides takes this program's value.
@@ -330,8 +331,9 @@ TEST_F(SettingsTest, ValueRules) {
     EXPECT_EQ(client.cwToneHz, 900);
     EXPECT_TRUE(client.lineIn);
     EXPECT_EQ(rig.toneFrequencyHz, 120);
-    EXPECT_EQ(rig.keyLine, 1);
-    EXPECT_EQ(rig.keyingMethod, 0); // not a number: 0, as a private-profile reader gives
+    EXPECT_EQ(rig.keyLine, RigKeyLine::Dtr);
+    // Not a number: 0, as a private-profile reader gives.
+    EXPECT_EQ(rig.keyingMethod, RigKeyingMethod::Tone);
     ini.LoadText("[TX_CTRL]\nFREQ=120\nLINE=1\n");
     client = {};
     LoadClientSettings(ini, client);
@@ -341,6 +343,33 @@ TEST_F(SettingsTest, ValueRules) {
     SaveClientSettings(ini, client);
     LoadRigSettings(ini, rig);
     EXPECT_EQ(rig.toneFrequencyHz, 120);
+}
+
+TEST_F(SettingsTest, RigChoicesAreStoredAsNumbersAndUnknownNumbersGiveFirstStartValues) {
+    CIniFile ini;
+    ini.LoadText("[TX_CTRL]\nTYPE=4\nLINE=1\nSQLLINE=2\n");
+    RigSettings rig;
+    LoadRigSettings(ini, rig);
+    EXPECT_EQ(rig.keyingMethod, RigKeyingMethod::Halvek);
+    EXPECT_EQ(rig.keyLine, RigKeyLine::Dtr);
+    EXPECT_EQ(rig.squelchLine, RigSquelchLine::Dsr);
+    rig.keyingMethod = RigKeyingMethod::ComPort;
+    rig.squelchLine = RigSquelchLine::Cts;
+    SaveRigSettings(ini, rig);
+    EXPECT_EQ(ini.GetInt(kRigSection, "TYPE", -1), 2);
+    EXPECT_EQ(ini.GetInt(kRigSection, "LINE", -1), 1);
+    EXPECT_EQ(ini.GetInt(kRigSection, "SQLLINE", -1), 1);
+
+    // Numbers that name no choice, as a hand-edited file may hold.
+    for (const char* text :
+         {"[TX_CTRL]\nTYPE=5\nLINE=2\nSQLLINE=3\n", "[TX_CTRL]\nTYPE=-1\nLINE=-1\nSQLLINE=-1\n"}) {
+        SCOPED_TRACE(text);
+        ini.LoadText(text);
+        LoadRigSettings(ini, rig);
+        EXPECT_EQ(rig.keyingMethod, RigKeyingMethod::Vox);
+        EXPECT_EQ(rig.keyLine, RigKeyLine::Rts);
+        EXPECT_EQ(rig.squelchLine, RigSquelchLine::None);
+    }
 }
 
 TEST_F(SettingsTest, DamagedFileGivesDefaultsAndSurvivesSaving) {
