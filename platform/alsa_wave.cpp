@@ -44,48 +44,30 @@ std::string HintField(void* hint, const char* field) {
     return text;
 }
 
-bool HasHintField(void* hint, const char* field) {
-    char* value = snd_device_name_get_hint(hint, field);
-    std::free(value);
-    return value != nullptr;
+std::vector<AlsaPcmHint> ReadPcmHints() {
+    std::vector<AlsaPcmHint> read;
+    void** hints = nullptr;
+    if (snd_device_name_hint(-1, "pcm", &hints) < 0)
+        return read;
+    for (void** hint = hints; *hint; ++hint)
+        read.push_back(
+            {HintField(*hint, "NAME"), HintField(*hint, "DESC"), HintField(*hint, "IOID")});
+    snd_device_name_free_hint(hints);
+    return read;
 }
 
 } // namespace
 
 std::vector<AlsaPcmDevice> ListAlsaWaveDevices() {
     QuietAlsaErrors();
-    std::vector<AlsaPcmDevice> devices;
-    void** hints = nullptr;
-    if (snd_device_name_hint(-1, "pcm", &hints) < 0)
-        return devices;
-    for (void** hint = hints; *hint; ++hint) {
-        // A hint without an input/output direction serves both.
-        if (HasHintField(*hint, "IOID") || !HasHintField(*hint, "NAME"))
-            continue;
-        devices.push_back(
-            {int(devices.size()), HintField(*hint, "NAME"), HintField(*hint, "DESC")});
-    }
-    snd_device_name_free_hint(hints);
-    return devices;
+    return NumberAlsaPcmDevices(ReadPcmHints());
 }
 
 WaveStatus ResolveAlsaPcmName(const WaveDeviceId& id, std::string& name) {
-    if (!id.name.empty()) {
-        name = id.name;
-        return {};
-    }
-    if (id.index < 0) {
-        name = "default";
-        return {};
-    }
-    const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
-    if (size_t(id.index) >= devices.size())
-        return {WaveError::NoDevice,
-                StringPrintf("there is no sound device number %d (ALSA lists %zu that can record "
-                             "and play); choose one with --list-audio",
-                             id.index, devices.size())};
-    name = devices[size_t(id.index)].name;
-    return {};
+    // Only an index needs the list.
+    const bool byIndex = id.name.empty() && id.index >= 0;
+    return PickAlsaPcmName(id, byIndex ? ListAlsaWaveDevices() : std::vector<AlsaPcmDevice>{},
+                           name);
 }
 
 WaveStatus DescribeAlsaOpenError(int error, const std::string& pcmName) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/alsa_device_list.h"
 #include "platform/wave_device.h"
 
 #include <memory>
@@ -15,21 +16,15 @@
 //
 // Device ids: a name is an ALSA PCM name ("default", "hw:1", "plughw:1,0",
 // "null"); index -1 is "default"; index i >= 0 is entry i of
-// ListAlsaWaveDevices. The layer silences ALSA's own error printing and
-// reports failures in its own words instead.
+// ListAlsaWaveDevices, which holds real devices only (never "null"). The
+// layer silences ALSA's own error printing and reports failures in its own
+// words instead.
 
-struct AlsaPcmDevice {
-    int index = 0;
-    std::string name;
-    std::string description; // on one line
-};
-
-// The PCM devices that can both record and play, in the order ALSA lists
-// them.
+// The numbered device list of this machine (NumberAlsaPcmDevices over ALSA's
+// PCM name hints).
 std::vector<AlsaPcmDevice> ListAlsaWaveDevices();
 
-// The PCM name that id stands for; a NoDevice status when the index is past
-// the end of the list.
+// The PCM name that id stands for (PickAlsaPcmName over this machine's list).
 WaveStatus ResolveAlsaPcmName(const WaveDeviceId& id, std::string& name);
 
 // The status for a failed snd_pcm_open of pcmName with ALSA's (negative)

@@ -61,7 +61,7 @@ void ListAudioDevices() {
     for (const AlsaPcmDevice& device : devices)
         std::printf("%8d  %s  %s\n", device.index, device.name.c_str(), device.description.c_str());
     if (devices.empty())
-        std::printf("No sound device can both record and play.\n");
+        std::printf("No sound card found that can both record and play.\n");
 }
 
 struct Arguments {
@@ -159,6 +159,12 @@ int main(int argc, char** argv) {
     options.captureDeviceName = args.audioIn;
     options.playbackDeviceName = args.audioOut;
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
+    if (args.audioIn.empty() || args.audioOut.empty()) {
+        const char* use = !args.audioIn.empty()    ? "playback"
+                          : !args.audioOut.empty() ? "capture"
+                                                   : "capture and playback";
+        LogLine(DescribeAlsaDeviceUse(use, dialog->Settings().audioDevice, ListAlsaWaveDevices()));
+    }
 
     // SIGINT and SIGTERM close the program as closing the window does.
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {

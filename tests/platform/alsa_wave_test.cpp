@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -135,32 +136,95 @@ TEST(AlsaWave, PlaysIntoTheNullDevice) {
     EXPECT_EQ(log.Events()[7].kind, Kind::OutClosed);
 }
 
-TEST(AlsaWave, IndexSelectsAnEntryOfTheDeviceList) {
-    const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
-    int nullIndex = -1;
+AlsaPcmHint Hint(const std::string& name, const std::string& direction = "") {
+    return {name, "about " + name, direction};
+}
+
+std::vector<std::string> Names(const std::vector<AlsaPcmDevice>& devices) {
+    std::vector<std::string> names;
+    for (const AlsaPcmDevice& device : devices)
+        names.push_back(device.name);
+    return names;
+}
+
+// What ALSA lists on a desktop with a sound server, an onboard card, a USB
+// card and a PCM of the user's own: only the cards and the user's PCMs are
+// numbered, the cards' converting entries first, and never "null".
+TEST(AlsaWave, TheNumberedListHoldsRealDevicesOnly) {
+    const std::vector<AlsaPcmDevice> devices = NumberAlsaPcmDevices({
+        Hint("null"),
+        Hint("radio"),
+        Hint("samplerate"),
+        Hint("samplerate_best"),
+        Hint("pipewire"),
+        Hint("pulse"),
+        Hint("default"),
+        Hint("sysdefault"),
+        Hint("hw:CARD=PCH,DEV=0"),
+        Hint("hw:CARD=PCH,DEV=3", "Output"),
+        Hint("plughw:CARD=PCH,DEV=0"),
+        Hint("sysdefault:CARD=PCH"),
+        Hint("dmix:CARD=PCH,DEV=0", "Output"),
+        Hint("dsnoop:CARD=PCH,DEV=0", "Input"),
+        Hint("hw:CARD=Device,DEV=0"),
+        Hint("plughw:CARD=Device,DEV=0"),
+        Hint("file:FILE=/tmp/out.raw"),
+    });
+    EXPECT_EQ(Names(devices),
+              (std::vector<std::string>{"plughw:CARD=PCH,DEV=0", "plughw:CARD=Device,DEV=0",
+                                        "hw:CARD=PCH,DEV=0", "sysdefault:CARD=PCH",
+                                        "hw:CARD=Device,DEV=0", "radio",
+                                        "file:FILE=/tmp/out.raw"}));
     for (size_t i = 0; i < devices.size(); ++i) {
         EXPECT_EQ(devices[i].index, int(i));
-        EXPECT_EQ(devices[i].description.find('\n'), std::string::npos);
-        if (devices[i].name == "null")
-            nullIndex = int(i);
+        EXPECT_EQ(devices[i].description, "about " + devices[i].name);
     }
-    ASSERT_GE(nullIndex, 0) << "ALSA's configuration (libasound2-data) lists the null PCM";
 
     std::string name;
-    ASSERT_TRUE(ResolveAlsaPcmName({nullIndex, ""}, name));
-    EXPECT_EQ(name, "null");
-    ASSERT_TRUE(ResolveAlsaPcmName({-1, ""}, name));
+    ASSERT_TRUE(PickAlsaPcmName({1, ""}, devices, name));
+    EXPECT_EQ(name, "plughw:CARD=Device,DEV=0");
+    ASSERT_TRUE(PickAlsaPcmName({-1, ""}, devices, name));
     EXPECT_EQ(name, "default");
-    ASSERT_TRUE(ResolveAlsaPcmName({nullIndex, "hw:0"}, name));
-    EXPECT_EQ(name, "hw:0");
+    ASSERT_TRUE(PickAlsaPcmName({1, "null"}, {}, name)); // a name opens as it is
+    EXPECT_EQ(name, "null");
+    const WaveStatus past = PickAlsaPcmName({7, ""}, devices, name);
+    EXPECT_EQ(past.error, WaveError::NoDevice);
+    EXPECT_TRUE(Contains(past.message, "number 7")) << past.message;
+    EXPECT_TRUE(Contains(past.message, "--list-audio"));
 
+    EXPECT_EQ(DescribeAlsaDeviceUse("capture and playback", 1, devices),
+              "Sound: capture and playback on device 1 (plughw:CARD=Device,DEV=0, "
+              "about plughw:CARD=Device,DEV=0)");
+    EXPECT_EQ(DescribeAlsaDeviceUse("capture", -1, devices),
+              "Sound: capture on device -1 (ALSA's default device)");
+    EXPECT_TRUE(Contains(DescribeAlsaDeviceUse("playback", 7, devices), "no device 7"));
+}
+
+// A machine without a sound card lists "null" alone: device 0 does not open
+// the null device, it fails and says why and what to do.
+TEST(AlsaWave, WithoutASoundCardDeviceZeroFailsAndSaysWhy) {
+    const std::vector<AlsaPcmDevice> none = NumberAlsaPcmDevices({Hint("null"), Hint("default")});
+    EXPECT_TRUE(none.empty());
+    std::string name;
+    const WaveStatus status = PickAlsaPcmName({0, ""}, none, name);
+    EXPECT_EQ(status.error, WaveError::NoDevice);
+    EXPECT_TRUE(Contains(status.message, "no sound card found")) << status.message;
+    EXPECT_TRUE(Contains(status.message, "\"AUDIO_IN\" to -1")) << status.message;
+    const std::string line = DescribeAlsaDeviceUse("capture and playback", 0, none);
+    EXPECT_TRUE(Contains(line, "no sound card found")) << line;
+    EXPECT_TRUE(Contains(line, "tavro-client --list-audio")) << line;
+
+    // This machine's list, whatever its cards, never holds "null", and the
+    // number past its end fails to open.
+    const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
+    EXPECT_EQ(std::ranges::count(Names(devices), "null"), 0);
     CWaveEventLog log;
     CAlsaWaveIn in;
-    ASSERT_TRUE(in.Open({nullIndex, ""}, 8000, log));
-    ASSERT_TRUE(in.AddBuffer(Buffer(1, 1600)));
-    ASSERT_TRUE(in.Start());
-    ASSERT_TRUE(log.WaitFor(1));
-    EXPECT_EQ(log.Events()[0].buffer.filled, 1600u);
+    const WaveOpenResult opened = OpenWaveIn(in, {int(devices.size()), ""}, log);
+    EXPECT_EQ(opened.status.error, WaveError::NoDevice);
+    if (devices.empty()) {
+        EXPECT_TRUE(Contains(opened.status.message, "no sound card found"));
+    }
 }
 
 TEST(AlsaWave, SaysWhatIsWrongWithADeviceAndWhatToDo) {
@@ -174,10 +238,7 @@ TEST(AlsaWave, SaysWhatIsWrongWithADeviceAndWhatToDo) {
 
     CAlsaWaveOut out;
     EXPECT_EQ(OpenWaveOut(out, {-1, "no-such-pcm"}, log).status.error, WaveError::NoDevice);
-    const WaveOpenResult pastTheList = OpenWaveOut(out, {100000, ""}, log);
-    EXPECT_EQ(pastTheList.status.error, WaveError::NoDevice);
-    EXPECT_TRUE(Contains(pastTheList.status.message, "number 100000"))
-        << pastTheList.status.message;
+    EXPECT_EQ(OpenWaveOut(out, {100000, ""}, log).status.error, WaveError::NoDevice);
     EXPECT_TRUE(log.Events().empty());
 
     const WaveStatus busy = DescribeAlsaOpenError(-EBUSY, "hw:1");
