@@ -46,6 +46,13 @@ public:
     // The device has closed.
     void OnClose();
 
+    // What the meters show, read on the window's thread, each 0 to 32768:
+    // the input level, which is the last packet's peak (0 while stopped, and
+    // for a packet that was muted, ignored or held a DTMF key), and the DTMF
+    // decoder's levels of its last block.
+    int LastPeak() const { return lastPeak; }
+    const std::array<int32_t, kDtmfTones>& DtmfLevels() const { return dtmfLevel; }
+
     WaveDeviceId deviceId;
     // Start playback (and key) once the device has closed.
     bool startPlaybackOnClose = false;

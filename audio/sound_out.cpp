@@ -107,7 +107,7 @@ std::unique_ptr<CSoundPacket> CSoundOut::NextPacket(bool& filler) {
         fillerRun = 0;
         if (packet->mixIn) {
             // The sound starts at the next buffer at the earliest.
-            mixInQueue.Add(std::unique_ptr<CMixInSound>(packet->mixIn));
+            mixInQueue.Add(std::move(packet->mixIn));
             continue;
         }
         packet->DecodeAmr(); // a Silence packet keeps its zero samples
@@ -188,9 +188,7 @@ void CSoundOut::OnDone(WaveBuffer /*buffer: freed here*/) {
 void CSoundOut::DropQueued() {
     currentMixIn.reset();
     mixInQueue.Clear();
-    // Markers do not own their sounds; until played, the queue does.
-    while (std::unique_ptr<CSoundPacket> packet = receiveQueue.Get())
-        delete packet->mixIn;
+    receiveQueue.Clear();
 }
 
 void CSoundOut::OnClose() {

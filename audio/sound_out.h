@@ -53,6 +53,10 @@ public:
     // back to capture when asked to, and unkeys.
     void OnClose();
 
+    // The output meter's level, read on the window's thread: the peak of the
+    // last buffer written, mixed-in sounds included (0 while stopped).
+    int LastPeak() const { return lastPeak; }
+
     WaveDeviceId deviceId;
     // Time since the last non-silent buffer went to the device.
     CElapsedTimer lastAudio;
@@ -63,8 +67,8 @@ public:
     bool stopped = true;
     bool stopRequested = false;
     bool restartCaptureOnClose = false;
-    // Received packets, Silence packets and mix-in markers. A marker's sound
-    // belongs to the queue until the marker is played.
+    // Received packets, Silence packets and mix-in markers, each marker
+    // owning its sound until it is played.
     CSoundQueue receiveQueue;
     CMixInQueue mixInQueue;
     int32_t fillerRun = 0;
@@ -84,7 +88,7 @@ private:
     void Write(std::vector<int16_t> samples);
     // Asks the device to close, once; OnClose follows.
     void CloseDevice();
-    // Deletes every queued packet and sound, with the sounds of the markers.
+    // Deletes every queued packet and sound.
     void DropQueued();
 
     IWaveOut& device_;

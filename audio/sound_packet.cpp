@@ -30,8 +30,8 @@ CSoundPacket::CSoundPacket(int size, const uint8_t* bytes)
         encoded.assign(encodedSize, 0);
 }
 
-CSoundPacket::CSoundPacket(CMixInSound* sound)
-    : encoded(kPacketEncodedBytes), samples(kPacketSamples), mixIn(sound) {}
+CSoundPacket::CSoundPacket(std::unique_ptr<CMixInSound> sound)
+    : encoded(kPacketEncodedBytes), samples(kPacketSamples), mixIn(std::move(sound)) {}
 
 void CSoundPacket::SetEncodedSize(int n) {
     n = std::max(n, 0);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <vector>
+#include "audio/mixin_sound.h"
 
-class CMixInSound;
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 // Samples in one packet: 200 ms at 8000 Hz, ten codec frames.
 constexpr int kPacketSamples = 1600;
@@ -28,8 +29,8 @@ public:
     // A copy of size encoded bytes; 1600 zero samples.
     CSoundPacket(int size, const uint8_t* bytes);
     // A marker that asks playback to start `sound` at this point of the
-    // stream. The packet does not own the sound.
-    explicit CSoundPacket(CMixInSound* sound);
+    // stream. The marker owns the sound until playback takes it.
+    explicit CSoundPacket(std::unique_ptr<CMixInSound> sound);
     virtual ~CSoundPacket() = default;
 
     CSoundPacket(const CSoundPacket&) = delete;
@@ -67,7 +68,7 @@ public:
     std::vector<uint8_t> encoded;
     int32_t sampleCount = kPacketSamples;
     std::vector<int16_t> samples;
-    CMixInSound* mixIn = nullptr;
+    std::unique_ptr<CMixInSound> mixIn;
     int32_t peak = 0;
     bool silent = false;
 

@@ -1,11 +1,22 @@
 #pragma once
 
+#include "audio/dtmf_decoder.h"
 #include "audio/mixin_queue.h"
 #include "audio/queues.h"
 
+#include <array>
 #include <functional>
 
 class CElapsedTimer;
+
+// What the window's meters show, each 0 to 32768: the peak of the last
+// captured packet, the peak of the last played buffer and the eight DTMF
+// tone levels (697 Hz to 1633 Hz).
+struct AudioLevels {
+    int inputPeak = 0;
+    int outputPeak = 0;
+    std::array<int, kDtmfTones> dtmf{};
+};
 
 // The sound card as the window switches it: capture (receiver audio to the
 // room) or playback (room audio to the transmitter, which keying follows).
@@ -35,4 +46,6 @@ public:
     virtual CMixInQueue& MixInQueue() = 0;
     // Captured packets waiting for the transmit thread.
     virtual CSoundQueue& TransmitQueue() = 0;
+    // The meters' levels now.
+    virtual AudioLevels Levels() const = 0;
 };

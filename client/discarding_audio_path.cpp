@@ -5,8 +5,6 @@
 
 void CDiscardingAudioPath::Drain() {
     while (std::unique_ptr<CSoundPacket> packet = playback_.Get()) {
-        // A marker hands its sound over to playback, which owns it from here.
-        delete packet->mixIn;
         if (!packet->silent)
             lastAudio_.Restart();
     }

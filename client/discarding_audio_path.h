@@ -19,6 +19,7 @@ public:
     CSoundQueue& PlaybackQueue() override { return playback_; }
     CMixInQueue& MixInQueue() override { return mixIn_; }
     CSoundQueue& TransmitQueue() override { return transmit_; }
+    AudioLevels Levels() const override { return {}; }
 
 private:
     void Drain();

@@ -6,6 +6,8 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace {
 // Buffers of silence after the room's audio has ended before the sound card
 // goes back to capture: as long as the release after a mixed-in sound.
@@ -92,8 +94,7 @@ void CEngineAudioPath::Heartbeat() {
 void CEngineAudioPath::CloseStalledPlayback() {
     out_.currentMixIn.reset();
     out_.mixInQueue.Clear();
-    while (std::unique_ptr<CSoundPacket> packet = out_.receiveQueue.Get())
-        delete packet->mixIn; // a marker's sound belongs to the queue until played
+    out_.receiveQueue.Clear();
     out_.restartCaptureOnClose = true;
     out_.Close();
     waveOut_->Close();
@@ -138,6 +139,14 @@ void CEngineAudioPath::CheckStopped() {
     const std::function<void()> done = std::move(whenStopped_);
     whenStopped_ = nullptr;
     done();
+}
+
+AudioLevels CEngineAudioPath::Levels() const {
+    AudioLevels levels;
+    levels.inputPeak = in_.LastPeak();
+    levels.outputPeak = out_.LastPeak();
+    std::ranges::copy(in_.DtmfLevels(), levels.dtmf.begin());
+    return levels;
 }
 
 void CEngineAudioPath::SetDeviceIndex(int index) {

@@ -52,6 +52,7 @@ public:
     CSoundQueue& PlaybackQueue() override { return out_.receiveQueue; }
     CMixInQueue& MixInQueue() override { return out_.mixInQueue; }
     CSoundQueue& TransmitQueue() override { return in_.transmitQueue; }
+    AudioLevels Levels() const override;
 
     // The levels and switches of capture from the window's settings, and the
     // squelch input of the rig settings in force.

@@ -20,6 +20,31 @@ struct Counted {
     std::atomic<int>* live;
 };
 
+// A sound that counts its deletions.
+class CountedSound : public CMixInSound {
+public:
+    explicit CountedSound(int& deleted) : deleted_(deleted) {}
+    ~CountedSound() override { ++deleted_; }
+
+private:
+    int& deleted_;
+};
+
+// A mix-in marker owns its sound: a cleared or destroyed sound queue deletes
+// the sounds of the markers it held (the leak checker watches this too).
+TEST(SoundQueue, DeletesTheSoundsOfTheMarkersItDrops) {
+    int deleted = 0;
+    {
+        CSoundQueue queue;
+        queue.Add(std::make_unique<CSoundPacket>(std::make_unique<CountedSound>(deleted)));
+        queue.Add(std::make_unique<CSoundPacket>(std::make_unique<CountedSound>(deleted)));
+        queue.Clear();
+        EXPECT_EQ(deleted, 2);
+        queue.Add(std::make_unique<CSoundPacket>(std::make_unique<CountedSound>(deleted)));
+    }
+    EXPECT_EQ(deleted, 3);
+}
+
 TEST(LockedQueue, KeepsOrderAndOwnsWhatItHolds) {
     std::atomic<int> live{0};
     {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using Samples = std::vector<int16_t>;
@@ -223,6 +225,33 @@ TEST(SoundIn, DtmfTonesStayOffTheAirUnlessPushToTalkIsOn) {
     auto p = c.Sent(key);
     ASSERT_TRUE(IsSound(p));
     EXPECT_EQ(p->samples, key);
+}
+
+// The meters read what capture publishes: after a buffer with a 770 Hz tone
+// the input level is the buffer's peak, and the DTMF levels are those of the
+// last block the decoder finished, with the 770 Hz level standing out.
+TEST(SoundIn, PublishesTheInputPeakAndTheDtmfLevelsForTheMeters) {
+    Capture c;
+    c.in.dtmfGain.fill(1000);
+    InitDtmf(); // blocks start with this buffer, whatever came before
+    const Samples tone = SineAt8k(770, 9000, 1600);
+    ASSERT_TRUE(IsSound(c.Sent(tone)));
+    EXPECT_EQ(c.in.LastPeak(), *std::max_element(tone.begin(), tone.end()));
+
+    CDtmfDecoder reference;
+    int level[kDtmfTones];
+    reference.Process(tone, c.in.dtmfGain.data(), level);
+    const std::array<int32_t, kDtmfTones>& published = c.in.DtmfLevels();
+    EXPECT_TRUE(std::equal(published.begin(), published.end(), level));
+    EXPECT_GT(published[1], 15000);
+    for (int k : {0, 2, 3, 4, 5, 6, 7})
+        EXPECT_LT(published[size_t(k)], published[1] / 4) << k;
+
+    c.in.RequestStop();
+    c.Record(Samples(1600, 0));
+    c.Record(Samples(1600, 0));
+    EXPECT_TRUE(c.in.stopped);
+    EXPECT_EQ(c.in.LastPeak(), 0);
 }
 
 TEST(SoundIn, StopWaitsForBothBuffersAndDropsPartlyFilledOnes) {

@@ -97,7 +97,7 @@ TEST(SoundOut, MixesASoundAcrossBuffersThenReleasesTheTransmitter) {
     // squelch the sound does not key.
     p.host.calls.clear();
     p.host.squelchLine = RigSquelchLine::Cts;
-    p.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(1600, 50)).release()));
+    p.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(1600, 50))));
     p.PlayOne();
     EXPECT_EQ(p.LastWritten(), Samples(1600, 0));
     EXPECT_EQ(p.out.mixInQueue.Size(), 1u);
@@ -229,7 +229,7 @@ TEST(SoundOut, FailuresEndPlaybackAndDropWhatIsQueued) {
     SoundStation s;
     s.waveOut.FailOpen(WaveError::NoDevice);
     s.out.receiveQueue.Add(Received(SineAt8k(440, 8000, 1600)));
-    s.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(100, 1)).release()));
+    s.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(100, 1))));
     s.out.mixInQueue.Add(Sound(Samples(100, 2)));
     s.out.stopWhenDrained = true;
     EXPECT_FALSE(s.out.Start());
@@ -260,7 +260,7 @@ TEST(SoundOut, FailuresEndPlaybackAndDropWhatIsQueued) {
     // Markers' sounds still queued are deleted with the engine (the leak
     // checker watches this).
     SoundStation d;
-    d.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(100, 1)).release()));
+    d.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(100, 1))));
     d.out.mixInQueue.Add(Sound(Samples(100, 2)));
 }
 
@@ -272,7 +272,7 @@ TEST(SoundOut, CloseDeletesMarkersThatArriveAfterTheLastBuffer) {
     ASSERT_TRUE(p.waveOut.Play());
     p.RunOne(); // the last buffer back: the close notification is queued
     ASSERT_FALSE(p.waveOut.IsOpen());
-    p.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(100, 1)).release()));
+    p.out.receiveQueue.Add(std::make_unique<CSoundPacket>(Sound(Samples(100, 1))));
     p.out.receiveQueue.Add(Silence());
     p.out.mixInQueue.Add(Sound(Samples(100, 2)));
     p.Pump();

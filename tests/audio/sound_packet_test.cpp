@@ -67,7 +67,7 @@ TEST(SoundPacket, ConstructorsSizeTheBuffers) {
     EXPECT_EQ(plain.encodedSize, 330);
     EXPECT_EQ(plain.encoded.size(), 330u);
     EXPECT_FALSE(plain.silent);
-    EXPECT_EQ(plain.mixIn, nullptr);
+    EXPECT_FALSE(plain.mixIn);
 
     CSoundPacket zeros(nullptr, 2205);
     EXPECT_EQ(zeros.sampleCount, 2205);
