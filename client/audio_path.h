@@ -20,13 +20,14 @@ struct AudioLevels {
 
 // The sound card as the window switches it: capture (receiver audio to the
 // room) or playback (room audio to the transmitter, which keying follows).
-// Everything runs on the UI thread, where the engines are; the switches run
-// under the window's display lock.
+// Everything runs on the UI thread, where the engines are.
 class IAudioPath {
 public:
     virtual ~IAudioPath() = default;
     virtual void SwitchToPlayback() = 0;
-    virtual void SwitchToCapture() = 0;
+    // Capture already running keys the transmitter when keyIfCapturing (the
+    // operator's push-to-talk) and the squelch is not on CTS.
+    virtual void SwitchToCapture(bool keyIfCapturing) = 0;
     // Called on every heartbeat (250 ms).
     virtual void Heartbeat() = 0;
     // Stops capture and closes playback; whenStopped runs once both have

@@ -7,7 +7,6 @@
 #include "client/engine_audio_path.h"
 #include "client/field_exchange.h"
 #include "client/member_display.h"
-#include "client/queued_call.h"
 #include "client/talk_group_selector.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
@@ -76,7 +75,7 @@ CClient_TavroDlg::~CClient_TavroDlg() {
 }
 
 void CClient_TavroDlg::PostToUi(std::function<void()> call) {
-    PostQueuedCall(this, std::move(call));
+    uiCalls_.Post(std::move(call));
 }
 
 // Engine failures come up while the sound card is being switched: the message

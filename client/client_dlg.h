@@ -10,6 +10,7 @@
 #include "client/control_ids.h"
 #include "client/dialog_controls.h"
 #include "client/push_to_talk_button.h"
+#include "client/queued_call.h"
 #include "client/room_roster.h"
 #include "client/server_link.h"
 #include "client/user_prompt.h"
@@ -183,6 +184,8 @@ private:
     CSettingsStore& store_;
     Options options_;
     IUserPrompt& prompt_;
+    // Calls queued to the UI thread; it outlives every thread that posts.
+    CQueuedCalls uiCalls_;
     std::unique_ptr<CRigKeying> rigKeying_;
     std::unique_ptr<IAudioPath> audio_;
     class CEngineAudioPath* engine_ = nullptr; // audio_, when it drives the sound card

@@ -9,7 +9,7 @@
 class CDiscardingAudioPath : public IAudioPath {
 public:
     void SwitchToPlayback() override {}
-    void SwitchToCapture() override {}
+    void SwitchToCapture(bool) override {}
     void Heartbeat() override;
     void Stop(std::function<void()> whenStopped) override;
     void SetDeviceIndex(int) override {}

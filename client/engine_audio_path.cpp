@@ -4,7 +4,6 @@
 #include "audio/sound_packet.h"
 #include "radio/rig_keying.h"
 
-#include <QMetaObject>
 
 #include <algorithm>
 
@@ -101,7 +100,7 @@ void CEngineAudioPath::CloseStalledPlayback() {
     Unkey();
 }
 
-void CEngineAudioPath::SwitchToCapture() {
+void CEngineAudioPath::SwitchToCapture(bool keyIfCapturing) {
     if (whenStopped_)
         return;
     if (in_.stopped) {
@@ -116,7 +115,7 @@ void CEngineAudioPath::SwitchToCapture() {
         in_.stopRequested = false;
         in_.startPlaybackOnClose = false;
         Unkey();
-    } else if (squelchLine_ != RigSquelchLine::Cts) {
+    } else if (keyIfCapturing && squelchLine_ != RigSquelchLine::Cts) {
         Key();
     }
 }
@@ -207,42 +206,30 @@ bool CEngineAudioPath::StartPlayback() {
 
 void CEngineAudioPath::OnWaveInData(WaveBuffer buffer) {
     auto shared = std::make_shared<WaveBuffer>(std::move(buffer));
-    QMetaObject::invokeMethod(
-        &context_,
-        [this, shared] {
-            in_.OnData(std::move(*shared));
-            hooks_.captureBufferTaken();
-        },
-        Qt::QueuedConnection);
+    uiCalls_.Post([this, shared] {
+        in_.OnData(std::move(*shared));
+        hooks_.captureBufferTaken();
+    });
 }
 
 void CEngineAudioPath::OnWaveInClose() {
-    QMetaObject::invokeMethod(
-        &context_,
-        [this] {
-            in_.OnClose();
-            CheckStopped();
-        },
-        Qt::QueuedConnection);
+    uiCalls_.Post([this] {
+        in_.OnClose();
+        CheckStopped();
+    });
 }
 
 void CEngineAudioPath::OnWaveOutDone(WaveBuffer buffer) {
     auto shared = std::make_shared<WaveBuffer>(std::move(buffer));
-    QMetaObject::invokeMethod(
-        &context_,
-        [this, shared] {
-            lastPlaybackBuffer_.Restart();
-            out_.OnDone(std::move(*shared));
-        },
-        Qt::QueuedConnection);
+    uiCalls_.Post([this, shared] {
+        lastPlaybackBuffer_.Restart();
+        out_.OnDone(std::move(*shared));
+    });
 }
 
 void CEngineAudioPath::OnWaveOutClose() {
-    QMetaObject::invokeMethod(
-        &context_,
-        [this] {
-            out_.OnClose();
-            CheckStopped();
-        },
-        Qt::QueuedConnection);
+    uiCalls_.Post([this] {
+        out_.OnClose();
+        CheckStopped();
+    });
 }

@@ -4,9 +4,8 @@
 #include "audio/sound_in.h"
 #include "audio/sound_out.h"
 #include "client/audio_path.h"
+#include "client/queued_call.h"
 #include "platform/wave_device.h"
-
-#include <QObject>
 
 #include <functional>
 #include <memory>
@@ -42,7 +41,7 @@ public:
     ~CEngineAudioPath() override;
 
     void SwitchToPlayback() override;
-    void SwitchToCapture() override;
+    void SwitchToCapture(bool keyIfCapturing) override;
     void Heartbeat() override;
     void Stop(std::function<void()> whenStopped) override;
     void SetDeviceIndex(int index) override;
@@ -86,7 +85,7 @@ private:
     void CheckStopped();
     void CloseStalledPlayback();
 
-    QObject context_; // queued notifications run on its thread
+    CQueuedCalls uiCalls_; // device notifications, queued to this object's thread
     std::unique_ptr<IWaveIn> waveIn_;
     std::unique_ptr<IWaveOut> waveOut_;
     WaveDeviceId captureDevice_, playbackDevice_;

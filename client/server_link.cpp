@@ -3,7 +3,6 @@
 #include "audio/sound_message_conversion.h"
 #include "audio/sound_packet.h"
 #include "client/dial_internet.h"
-#include "client/queued_call.h"
 #include "platform/clock.h"
 #include "platform/tcp_connect.h"
 #include "protocol/conference_messages.h"
@@ -74,7 +73,7 @@ void CServerLink::TestInternet(const std::string& url) {
     const uint64_t number = ++attemptNumber_;
     attempt_ = std::thread([this, url, number] {
         const bool reachable = CDialInternet::TestConnection(url, attemptStop_);
-        PostQueuedCall(this, [this, reachable, number] {
+        uiCalls_.Post([this, reachable, number] {
             if (number != attemptNumber_)
                 return;
             JoinAttempt();
@@ -89,7 +88,7 @@ void CServerLink::ConnectTo(const std::string& host, int port) {
     attempt_ = std::thread([this, host, port, number] {
         std::string error;
         const int fd = ConnectTcp(host, port, timing_.connectTimeoutMs, attemptStop_, error);
-        PostQueuedCall(this, [this, fd, error, number] {
+        uiCalls_.Post([this, fd, error, number] {
             if (number != attemptNumber_) {
                 if (fd >= 0)
                     close(fd);
@@ -134,7 +133,7 @@ void CServerLink::Stop(bool sayBye) {
 void CServerLink::ThreadEnded(const std::string& reason) {
     stop_.Set();
     if (!stopping_.exchange(true))
-        PostQueuedCall(this, [this, reason] { client_.OnConnectionLost(reason); });
+        uiCalls_.Post([this, reason] { client_.OnConnectionLost(reason); });
 }
 
 // ---- the receive time-out
@@ -239,6 +238,6 @@ void CServerLink::WatchdogThread() {
         if (watchdogStop_)
             return;
         if (state_.ClaimReconnect())
-            PostQueuedCall(this, [this] { client_.OnReconnectDue(); });
+            uiCalls_.Post([this] { client_.OnReconnectDue(); });
     }
 }

@@ -2,6 +2,7 @@
 
 #include "audio/queues.h"
 #include "client/connection_state.h"
+#include "client/queued_call.h"
 #include "platform/stop_flag.h"
 #include "platform/wake_signal.h"
 #include "protocol/socket_stream.h"
@@ -102,6 +103,7 @@ private:
     void ReceiveTimeoutFired();
 
     IServerLinkClient& client_;
+    CQueuedCalls uiCalls_;
     CSoundQueue& sound_;
     const Timing timing_;
     ConnectionState state_;

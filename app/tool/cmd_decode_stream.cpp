@@ -4,7 +4,9 @@
 #include "app/tool/commands.h"
 #include "protocol/msg.h"
 
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -20,13 +22,23 @@ void Usage() {
 }
 
 // Copies the input into the socket, then closes the socket's sending side so
-// that the reader sees the end of the stream as a closed connection.
-void Feed(FILE* in, CSocketStream& out, const CStopFlag& stop) {
+// that the reader sees the end of the stream as a closed connection. It waits
+// for input together with the stop flag, so that a stop ends it even while a
+// terminal or pipe on standard input stays open.
+void Feed(int in, CSocketStream& out, const CStopFlag& stop) {
     char buffer[64 * 1024];
-    size_t n;
-    while (!stop.IsSet() && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        if (!WriteBytes(out, stop, buffer, n))
+    for (;;) {
+        pollfd waits[2] = {{in, POLLIN, 0}, {stop.Fd(), POLLIN, 0}};
+        if (poll(waits, 2, -1) < 0 && errno != EINTR)
             break;
+        if (stop.IsSet())
+            break;
+        const ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0 || !WriteBytes(out, stop, buffer, size_t(n)))
+            break;
+    }
     shutdown(out.Fd(), SHUT_WR);
 }
 } // namespace
@@ -51,7 +63,7 @@ int RunDecodeStream(int argc, char** argv) {
     CSocketStream reader(fds[0]);
     CSocketStream writer(fds[1]);
     CStopFlag feederStop;
-    std::thread feeder(Feed, in, std::ref(writer), std::cref(feederStop));
+    std::thread feeder(Feed, fileno(in), std::ref(writer), std::cref(feederStop));
 
     CStopFlag readerStop;
     int err = 0;
@@ -60,12 +72,8 @@ int RunDecodeStream(int argc, char** argv) {
     std::printf("end: error %d\n", err);
 
     feederStop.Set();
-    if (in == stdin) {
-        // Standard input may stay open after a parse error: don't wait for it.
-        feeder.detach();
-        return 0;
-    }
     feeder.join();
-    std::fclose(in);
+    if (in != stdin)
+        std::fclose(in);
     return 0;
 }
