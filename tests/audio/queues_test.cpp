@@ -1,6 +1,7 @@
 #include "audio/queues.h"
 #include "platform/stop_flag.h"
 #include "platform/wake_signal.h"
+#include "tests/support/counted_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,6 @@ struct Counted {
     int producer;
     int sequence;
     std::atomic<int>* live;
-};
-
-// A sound that counts its deletions.
-class CountedSound : public CMixInSound {
-public:
-    explicit CountedSound(int& deleted) : deleted_(deleted) {}
-    ~CountedSound() override { ++deleted_; }
-
-private:
-    int& deleted_;
 };
 
 // A mix-in marker owns its sound: a cleared or destroyed sound queue deletes

@@ -9,6 +9,7 @@
 #include "radio/rig_keying.h"
 #include "tests/audio/test_signals.h"
 #include "tests/client/event_loop.h"
+#include "tests/support/counted_sound.h"
 #include "tests/support/manual_wave.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-// A sound that counts its deletions.
-class CountedSound : public CMixInSound {
-public:
-    explicit CountedSound(int& deleted) : deleted_(deleted) {}
-    ~CountedSound() override { ++deleted_; }
-
-private:
-    int& deleted_;
-};
 
 // Without a sound card the room's audio is dropped, markers with their
 // sounds, on the heartbeat and with the path itself; the meters stay at 0.
