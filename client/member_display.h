@@ -17,8 +17,8 @@
 //
 // The list is drawn in the own-talker colour while the station itself (its
 // call sign compared exactly) is the talker; the return value tells whether it
-// is. `names` and `descriptions` are read here, so the caller holds the display
-// lock around the call.
+// is. The caller passes a copy of the roster (CRoomRoster::Get), so no lock is
+// held while the controls' observers run.
 bool RedrawMemberDisplay(CDialogControls& controls, const std::vector<std::string>& names,
                          const std::vector<std::string>& descriptions, const std::string& talker,
                          const std::string& ownCallsign);
