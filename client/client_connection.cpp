@@ -141,7 +141,7 @@ void CClient_TavroDlg::Disconnect(bool updateKeying) {
     rigKeying_->Unkey();
     // Back to capture without keying: the transmitter is released here.
     if (updateKeying)
-        StartCapturing(false);
+        SwitchToCapture(false);
     rigKeying_->Unkey();
     controls_.SetColor(IDC_TX_LAMP, 0x808080);
 

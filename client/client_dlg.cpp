@@ -163,7 +163,7 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     controls_.SetText(IDC_DISCONNECT_CODE, settings_.disconnectCode);
     controls_.SetColor(IDC_TX_LAMP, kLampGrey);
 
-    StartCapturing(false);
+    SwitchToCapture(false);
     OpenRigPort();
     heartbeat_.start();
 }

@@ -96,7 +96,8 @@ public:
     void OnPushToTalkStart();
     void OnPushToTalkStop();
     void SwitchToPlayback();
-    void SwitchToCapture();
+    // Capture that already runs keys the transmitter when keyIfCapturing.
+    void SwitchToCapture(bool keyIfCapturing);
     // The capture notification's step after the capture engine took the buffer.
     void AdvanceEndOfTransmission();
     bool PushToTalkActive() const { return pttActive_; }
@@ -132,7 +133,6 @@ private:
     void OnDtmfHelp();
     void OnVoxBox();
     void OnSquelch(bool open);
-    void StartCapturing(bool keyWhileCapturing);
     void RedrawMembers();
     void FillPresets();
     void Arm();

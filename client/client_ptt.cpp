@@ -16,7 +16,7 @@ void CClient_TavroDlg::OnPushToTalkStart() {
     if (rigSettings_.squelchLine != RigSquelchLine::None && settings_.voxEnabled)
         return;
     SetPushToTalkActive(true);
-    StartCapturing(true);
+    SwitchToCapture(true);
 }
 
 void CClient_TavroDlg::OnPushToTalkStop() {
@@ -38,7 +38,7 @@ void CClient_TavroDlg::OnSquelch(bool open) {
     if (rigSettings_.squelchLine != RigSquelchLine::None && settings_.voxEnabled)
         return;
     SetPushToTalkActive(true);
-    StartCapturing(false);
+    SwitchToCapture(false);
 }
 
 void CClient_TavroDlg::OnVoxBox() {
@@ -72,10 +72,6 @@ void CClient_TavroDlg::SwitchToPlayback() {
     audio_->SwitchToPlayback();
 }
 
-void CClient_TavroDlg::SwitchToCapture() {
-    StartCapturing(true);
-}
-
-void CClient_TavroDlg::StartCapturing(bool keyWhileCapturing) {
-    audio_->SwitchToCapture(keyWhileCapturing);
+void CClient_TavroDlg::SwitchToCapture(bool keyIfCapturing) {
+    audio_->SwitchToCapture(keyIfCapturing);
 }

@@ -40,6 +40,6 @@ void CClient_TavroDlg::OnRigKeying() {
 void CClient_TavroDlg::RestartAfterRigSetup() {
     ChangeSettings([&](ClientSettings& s) { s.audioDevice = rigSettings_.audioDevice; });
     audio_->SetDeviceIndex(rigSettings_.audioDevice);
-    StartCapturing(false);
+    SwitchToCapture(false);
     OpenRigPort();
 }
