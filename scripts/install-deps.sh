@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   libopencore-amrnb-dev libgsm1-dev libsimpleini-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core dbus-daemon
 )
 case "${1:-}" in
   --run) packages+=(espeak-ng) ;;
