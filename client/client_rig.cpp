@@ -25,9 +25,10 @@ void CClient_TavroDlg::OnRigKeying() {
     LoadRigSettings(store_.Ini(), rigSettings_);
     std::vector<std::string> devices;
     for (const AlsaPcmDevice& device : ListAlsaWaveDevices())
-        devices.push_back(device.name);
+        devices.push_back(AudioDeviceEntry(device.name, device.description));
     CRigKeyingDlg dialog;
     dialog.Open(rigSettings_, devices);
+    dialog.ListPortDevices(store_.Ini());
     if (options_.runRigKeyingDialog(dialog)) {
         rigSettings_ = dialog.Ok();
         store_.SaveRig(rigSettings_);

@@ -1,18 +1,17 @@
 #include "radio/rig_keying_dlg.h"
 
+#include "platform/com_ports.h"
 #include "platform/ini_file.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kPortEntries = 9;
-
 DlgList PortList(int port) {
     DlgList list;
-    for (int i = 1; i <= kPortEntries; ++i)
+    for (int i = 1; i <= CRigKeyingDlg::kPortCount; ++i)
         list.entries.push_back("COM" + std::to_string(i));
-    list.selection = port >= 1 && port <= kPortEntries ? port - 1 : -1;
+    list.selection = port >= 1 && port <= CRigKeyingDlg::kPortCount ? port - 1 : -1;
     return list;
 }
 
@@ -94,4 +93,14 @@ RigSettings CRigKeyingDlg::Ok() const {
     if (f.audioDevice.selection >= 0)
         s.audioDevice = f.audioDevice.selection - 1;
     return s;
+}
+
+void CRigKeyingDlg::ListPortDevices(const CIniFile& settings) {
+    portDevices.clear();
+    for (int port = 1; port <= kPortCount; ++port)
+        portDevices.push_back(ComPortDevicePath(settings, port));
+}
+
+std::string AudioDeviceEntry(const std::string& name, const std::string& description) {
+    return description.empty() ? name : description + " (" + name + ")";
 }

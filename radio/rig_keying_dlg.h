@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class CIniFile;
+
 // A list box or drop-down list: its entries and the selected position (-1: none).
 struct DlgList {
     std::vector<std::string> entries;
@@ -53,17 +55,28 @@ struct RigKeyingDlgFields {
 class CRigKeyingDlg {
 public:
     static constexpr int kAnalogSquelchMaximum = 15;
+    // The port lists offer COM1 to COM<kPortCount>.
+    static constexpr int kPortCount = 9;
 
-    // deviceNames: the capture devices in index order; without any the audio list stays
-    // empty.
+    // deviceNames: the audio list's entries for the capture devices in index order (see
+    // AudioDeviceEntry); without any the audio list stays empty.
     void Open(const RigSettings& settings, const std::vector<std::string>& deviceNames);
     // The settings the fields give. Numbers in the edits are read as decimal integers (text
     // that does not start with one reads as 0). A list with nothing selected keeps the value
     // that was opened.
     RigSettings Ok() const;
+    // Fills portDevices from the "COM_PORTS" section of the settings file.
+    void ListPortDevices(const CIniFile& settings);
 
     RigKeyingDlgFields fields;
+    // The device that each port of the lists opens, COM1 first; empty when not known. Open
+    // leaves it alone.
+    std::vector<std::string> portDevices;
 
 private:
     RigSettings opened_;
 };
+
+// The audio list's entry for a sound device: its description with its name in brackets, or
+// the name alone when it has no description.
+std::string AudioDeviceEntry(const std::string& name, const std::string& description);
