@@ -38,7 +38,10 @@ QCheckBox* Check(const char* caption, const char* name, bool checked) {
 }
 
 QLineEdit* Edit(const std::string& text, const char* name) {
-    return Named(new QLineEdit(Text(text)), name);
+    auto* edit = Named(new QLineEdit(Text(text)), name);
+    // Room for any number the setting takes, the same for every edit.
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000000000")));
+    return edit;
 }
 
 // A field with its unit after it.
@@ -239,7 +242,8 @@ QGroupBox* CRigKeyingDialog::MakeHalvekGroup() {
     layout->addRow(QStringLiteral("Com Port"), halvekPort_);
     layout->addRow(halvekDigitalSquelch_);
     layout->addRow(halvekActiveHigh_);
-    layout->addRow(QStringLiteral("Analog Squelch Level"), slider);
+    layout->addRow(new QLabel(QStringLiteral("Analog Squelch Level")));
+    layout->addRow(slider);
     halvekGroup_ = Group("Halvek Board", "halvekGroup", layout);
     return halvekGroup_;
 }
