@@ -67,6 +67,8 @@ bool CWaveFileWriter::Write(std::span<const int16_t> samples) {
         ok_ = false;
         return false;
     }
+    if (samples.empty())
+        return true; // nothing to write (and fwrite must not see a null buffer)
     std::vector<uint8_t> bytes(samples.size() * 2);
     for (size_t i = 0; i < samples.size(); ++i)
         PutLe16(&bytes[2 * i], uint16_t(samples[i]));

@@ -75,3 +75,30 @@ void CClient_TavroDlg::SwitchToPlayback() {
 void CClient_TavroDlg::SwitchToCapture(bool keyIfCapturing) {
     audio_->SwitchToCapture(keyIfCapturing);
 }
+
+// The space bar works as push-to-talk while connected, except where it types
+// (the Comment field), while VOX is on, and while room audio plays or has
+// just stopped. In the Talk Group field it never types while VOX is off.
+bool CClient_TavroDlg::OnSpaceKey(bool down, SpaceFocus focus) {
+    if (!down) {
+        if (!spaceKeyHeld_)
+            return false;
+        if (IsConnected())
+            OnPushToTalkStop();
+        spaceKeyHeld_ = false;
+        return false;
+    }
+    if (!IsConnected() || settings_.voxEnabled)
+        return false;
+    const bool playbackQuiet = audio_->PlaybackTimer().Elapsed() > kArmAfterPlaybackMs;
+    if (focus == SpaceFocus::TalkGroup) {
+        if (!playbackQuiet)
+            return true;
+    } else if (focus == SpaceFocus::Comment || !playbackQuiet) {
+        return false;
+    }
+    if (!spaceKeyHeld_)
+        OnPushToTalkStart();
+    spaceKeyHeld_ = true;
+    return focus == SpaceFocus::TalkGroup;
+}

@@ -4,11 +4,16 @@
 #include "audio/wav_file_devices.h"
 #include "client/client_dlg.h"
 #include "client/program_version.h"
+#include "platform/alsa_mixer.h"
 #include "platform/alsa_wave.h"
+#include "platform/display.h"
 #include "platform/settings_path.h"
 #include "radio/settings_store.h"
+#include "ui/main_window.h"
+#include "ui/message_box_prompt.h"
+#include "ui/rig_keying_dialog.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QSocketNotifier>
 
 #include <sys/socket.h>
@@ -31,16 +36,17 @@ void OnSignal(int) {
 void PrintUsage(FILE* out) {
     std::fprintf(
         out,
-        "Usage: tavro-client --headless [--config FILE] [--answer yes|no]\n"
+        "Usage: tavro-client [--headless] [--config FILE] [--answer yes|no]\n"
         "                    [--audio-in FILE.wav] [--audio-out FILE.wav] [COMMAND LINE...]\n"
         "       tavro-client --list-audio\n"
         "\n"
-        "Links a radio to a room of a Tavro conference server.\n"
+        "Links a radio to a room of a Tavro conference server. Without --headless it\n"
+        "opens the window \"Varnet - RF Gateway\"; either way what happens is logged\n"
+        "on standard error, one line per event.\n"
         "\n"
-        "  --headless        run without a window; what the window would show is\n"
-        "                    logged on standard error, one line per event\n"
+        "  --headless        run without a window (as a service, or over ssh)\n"
         "  --config FILE     settings file (default %s)\n"
-        "  --answer yes|no   the answer to Yes/No questions (default no)\n"
+        "  --answer yes|no   headless: the answer to Yes/No questions (default no)\n"
         "  --audio-in FILE   take the receiver's audio from a WAV file (played in real\n"
         "                    time, then silence) instead of the sound card\n"
         "  --audio-out FILE  write the transmitter's audio to a WAV file (in real time)\n"
@@ -120,11 +126,6 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
             args.commandLine += ' ';
         args.commandLine += argv[i];
     }
-    if (!args.headless) {
-        std::fprintf(stderr, "tavro-client: the window is not available in this build; run it "
-                             "with --headless\n");
-        return 2;
-    }
     return -1;
 }
 } // namespace
@@ -133,8 +134,20 @@ int main(int argc, char** argv) {
     Arguments args;
     if (const int code = ParseArguments(argc, argv, args); code >= 0)
         return code;
+    // Qt would abort without a display; say what to do instead.
+    if (!args.headless && !DisplayAvailable()) {
+        std::fprintf(stderr, "tavro-client: no display: set DISPLAY or WAYLAND_DISPLAY, or run "
+                             "with --headless\n");
+        return 1;
+    }
 
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (args.headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavro-client"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Varnet - RF Gateway"));
     CSettingsStore store(args.config.empty() ? DefaultSettingsPath() : args.config);
     // A settings file that could not be saved would lose the settings at exit: refuse at once.
     if (const std::string problem = store.CheckUsable(); !problem.empty()) {
@@ -143,10 +156,11 @@ int main(int argc, char** argv) {
     }
     LogLine("tavro-client " + ProgramVersionText() + "- settings " + store.Path());
 
-    CConsolePrompt prompt(args.answer);
+    CConsolePrompt consolePrompt(args.answer);
+    CMessageBoxPrompt windowPrompt;
     CConsoleEvents events;
     CClient_TavroDlg::Options options;
-    options.prompt = &prompt;
+    options.prompt = args.headless ? static_cast<IUserPrompt*>(&consolePrompt) : &windowPrompt;
     options.events = &events;
     if (args.audioIn.empty())
         options.waveIn = std::make_unique<CAlsaWaveIn>();
@@ -158,12 +172,34 @@ int main(int argc, char** argv) {
         options.waveOut = std::make_unique<CWavFileWaveOut>();
     options.captureDeviceName = args.audioIn;
     options.playbackDeviceName = args.audioOut;
+    QWidget* windowForDialogs = nullptr;
+    if (!args.headless)
+        options.runRigKeyingDialog = [&windowForDialogs](CRigKeyingDlg& logic) {
+            return RunRigKeyingDialog(logic, windowForDialogs);
+        };
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
+    const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
     if (args.audioIn.empty() || args.audioOut.empty()) {
         const char* use = !args.audioIn.empty()    ? "playback"
                           : !args.audioOut.empty() ? "capture"
                                                    : "capture and playback";
-        LogLine(DescribeAlsaDeviceUse(use, dialog->Settings().audioDevice, ListAlsaWaveDevices()));
+        LogLine(DescribeAlsaDeviceUse(use, dialog->Settings().audioDevice, devices));
+    }
+
+    std::unique_ptr<CMainWindow> window;
+    if (!args.headless) {
+        window = std::make_unique<CMainWindow>(*dialog);
+        windowForDialogs = window.get();
+        windowPrompt.SetParent(window.get());
+        // The faders work the mixer of the card that capture and playback use.
+        std::string pcm = "default";
+        WaveDeviceId id;
+        id.index = dialog->Settings().audioDevice;
+        PickAlsaPcmName(id, devices, pcm);
+        const std::string card = AlsaMixerCardForPcm(pcm);
+        window->AttachMixers(
+            OpenAlsaMixer(dialog->Settings().lineIn ? MixerSource::Line : MixerSource::Microphone, card),
+            OpenAlsaMixer(MixerSource::WaveOut, card));
     }
 
     // SIGINT and SIGTERM close the program as closing the window does.
@@ -176,17 +212,23 @@ int main(int argc, char** argv) {
         char byte;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
         LogLine("Closing");
-        dialog->OnClose();
+        if (window)
+            window->close();
+        else
+            dialog->OnClose();
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    QObject::connect(dialog.get(), &CClient_TavroDlg::ended, &app, &QCoreApplication::quit,
+    QObject::connect(dialog.get(), &CClient_TavroDlg::ended, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
     dialog->OnInitDialog(args.commandLine);
-    const int code = app.exec();
+    if (window)
+        window->show();
+    const int code = app->exec();
+    window.reset();
     dialog.reset(); // saves the settings
     LogLine("Closed");
     return code;

@@ -69,6 +69,9 @@ TEST(WaveFileWriter, FlushKeepsTheFileCompleteWhileItGrows) {
     ASSERT_TRUE(writer.Close());
     ExpectCompleteWav(dir / "grow.wav", {1, -2, 3, 4, 5});
     EXPECT_FALSE(writer.Flush());
+    // An empty recording is a complete file too.
+    ASSERT_TRUE(WriteWaveFile(dir / "empty.wav", {}));
+    ExpectCompleteWav(dir / "empty.wav", {});
 }
 
 TEST(WavFileWaveIn, DeliversTheFileThenSilenceAtRealTimePace) {
