@@ -8,6 +8,8 @@
 #include "protocol/conference_messages.h"
 #include "protocol/directory.h"
 
+#include <utility>
+
 namespace {
 constexpr char kRetryQuestion[] = "Failed connection, Retry?";
 constexpr char kUnableToConnect[] = "Unable to connect to the Server";
@@ -24,6 +26,8 @@ void CClient_TavroDlg::OnConnect() {
     ++attemptSerial_;
     link_->State().SetConnectInProgress(true);
     link_->ResetServerVersion();
+    if (options_.events)
+        options_.events->ConnectAttemptChanged(true);
     if (controls_.Check(IDC_DIAL_UP) == 0) {
         ConnectAfterInternetTest(true);
         return;
@@ -91,8 +95,10 @@ void CClient_TavroDlg::FailConnect(const std::string& line) {
 
 void CClient_TavroDlg::EndAttempt() {
     retryTimer_.stop();
-    attemptRunning_ = false;
+    const bool wasRunning = std::exchange(attemptRunning_, false);
     link_->State().SetConnectInProgress(false);
+    if (wasRunning && options_.events)
+        options_.events->ConnectAttemptChanged(false);
 }
 
 void CClient_TavroDlg::ContinueConnect() {

@@ -8,6 +8,8 @@
 class IClientEvents {
 public:
     virtual ~IClientEvents() = default;
+    // A connect attempt began (true) or ended (false), whether or not it connected.
+    virtual void ConnectAttemptChanged(bool running) = 0;
     virtual void Connected(const std::string& host, int port) = 0;
     virtual void Disconnected(bool byUser) = 0;
     virtual void Joined(const std::string& room, const std::string& callsign) = 0;

@@ -43,6 +43,12 @@ bool CConsolePrompt::AskYesNo(const std::string& text) {
     return answer_;
 }
 
+// The attempt's end needs no line of its own: its outcome has one.
+void CConsoleEvents::ConnectAttemptChanged(bool running) {
+    if (running)
+        LogLine("Connecting");
+}
+
 void CConsoleEvents::Connected(const std::string& host, int port) {
     LogLine("Connected to " + host + ":" + std::to_string(port));
 }

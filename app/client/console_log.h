@@ -24,6 +24,7 @@ private:
 // What the window would show, one line per event.
 class CConsoleEvents : public IClientEvents {
 public:
+    void ConnectAttemptChanged(bool running) override;
     void Connected(const std::string& host, int port) override;
     void Disconnected(bool byUser) override;
     void Joined(const std::string& room, const std::string& callsign) override;

@@ -18,6 +18,7 @@ public:
         std::string room, callsign;
     };
 
+    void ConnectAttemptChanged(bool running) override { attempts.push_back(running); }
     void Connected(const std::string& host, int port) override {
         connections.push_back({host, port});
     }
@@ -39,6 +40,7 @@ public:
         }));
     }
 
+    std::vector<bool> attempts;
     std::vector<Connection> connections;
     std::vector<bool> disconnections;
     std::vector<Join> joins;
