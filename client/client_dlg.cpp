@@ -223,6 +223,21 @@ void CClient_TavroDlg::LoadFieldsIntoControls() {
     LoadFields(controls_, settings_);
 }
 
+// The room as the field exchange takes it: the selected entry, else the text.
+CClient_TavroDlg::ConnectionFields CClient_TavroDlg::ShownConnectionFields() const {
+    const int room = controls_.CurSel(IDC_TALK_GROUP);
+    return {controls_.Text(IDC_SERVER),
+            room >= 0 ? controls_.ItemText(IDC_TALK_GROUP, room) : controls_.Text(IDC_TALK_GROUP),
+            QString::fromStdString(controls_.Text(IDC_PORT)).trimmed().toInt()};
+}
+
+void CClient_TavroDlg::ChangeSettingsThroughFields(
+    const std::function<void(ClientSettings&)>& change) {
+    SaveFieldsFromControls(false);
+    ChangeSettings(change);
+    LoadFieldsIntoControls();
+}
+
 void CClient_TavroDlg::ChangeSettings(const std::function<void(ClientSettings&)>& change) {
     std::lock_guard<std::mutex> guard(settingsLock_);
     change(settings_);
@@ -530,4 +545,15 @@ void CClient_TavroDlg::FinishClose() {
     testTimer_.stop();
     ended_ = true;
     emit ended();
+    if (heldByController_) {
+        hiddenByClose_ = true;
+        emit hidden();
+        return;
+    }
+}
+
+void CClient_TavroDlg::SetHeldByController(bool held) {
+    heldByController_ = held;
+    if (!held && hiddenByClose_ && !ended_)
+        FinishClose();
 }

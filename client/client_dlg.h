@@ -81,6 +81,22 @@ public:
     // The window's close request (WM_CLOSE).
     void OnClose();
     bool IsEnded() const { return ended_; }
+    // While another program holds the window, its close only hides it (the
+    // hidden signal) and the program runs on. Releasing the hold of a window
+    // so hidden ends it, as the close would have.
+    void SetHeldByController(bool held);
+
+    // The connection fields as another program reads and sets them. The port
+    // is 0 while its field holds no number.
+    struct ConnectionFields {
+        std::string host, room;
+        int port = 0;
+    };
+    ConnectionFields ShownConnectionFields() const;
+    // Reads the fields into the settings (without the call sign's messages),
+    // lets `change` set values and shows the settings in the fields again.
+    // Nothing connects.
+    void ChangeSettingsThroughFields(const std::function<void(ClientSettings&)>& change);
 
     // Connection (UI thread).
     void OnConnect();
@@ -126,6 +142,8 @@ private:
     void OnRoomSelected();
     void OnPresetSelected();
     void OnApply();
+    // A close of a held window: the window hides itself and the program runs on.
+    void hidden();
     void OnAlc();
     void OnLineIn();
     void OnMonitor();
@@ -225,3 +243,5 @@ private:
 
     QTimer heartbeat_, testTimer_;
 };
+    bool heldByController_ = false;
+    bool hiddenByClose_ = false; // a close found the window held
