@@ -7,7 +7,7 @@ RELEASE_DIR  := build/release
 FUZZ_DIR     := build/fuzz
 JOBS         ?= $(shell nproc)
 
-.PHONY: run test tsan deps build bench fuzz format clean
+.PHONY: run test tsan deps build bench fuzz format clean screenshots
 
 deps:
 	@./scripts/install-deps.sh
@@ -29,6 +29,10 @@ tsan: deps
 	cmake --build $(TSAN_DIR) -j $(JOBS)
 	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# Pictures of the window on Qt's offscreen platform, over a stand-in server.
+screenshots: build
+	$(RELEASE_DIR)/app/tavro-screenshots build/screenshots
 
 build: deps
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_TESTS=OFF -DTAVRO_BENCH=OFF

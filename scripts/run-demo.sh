@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo of `make run`, all on loopback and without a sound card:
 #   - a stand-in conference server;
-#   - the gateway G0DEMO in room UK-1, headless, which plays the room's audio
+#   - the gateway G0DEMO in room UK-1 (its window when there is a display,
+#     else headless), which plays the room's audio
 #     into a WAV file instead of a transmitter (its receiver hears silence);
 #   - a remote station M0RMT that joins the room and talks one over, a
 #     recording made here with espeak-ng.
@@ -90,7 +91,13 @@ until grep -q "listening on" "$dir/server.log" 2>/dev/null; do
     sleep 0.1
 done
 
-start G0DEMO "$app/tavro-client" --headless --config "$dir/G0DEMO.INI" \
+# With a display the gateway shows its window; without one it runs headless.
+mode=--headless
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    mode=''
+    echo "== The gateway G0DEMO opens its window; watch the over arrive in it."
+fi
+start G0DEMO "$app/tavro-client" $mode --config "$dir/G0DEMO.INI" \
     --audio-in "$dir/silent.wav" --audio-out "$played" UK-1
 gateway=$!
 start M0RMT "$app/tavro-client" --headless --config "$dir/M0RMT.INI" \
@@ -115,5 +122,9 @@ until grep -q "Transmitter released" "$dir/G0DEMO.log" 2>/dev/null; do
     done
     sleep 0.2
 done
+if [ "$result" = 0 ] && [ -z "$mode" ]; then
+    echo "== The over has ended. Close the gateway's window (or press Ctrl-C) to end the demo."
+    while kill -0 "$gateway" 2>/dev/null; do sleep 0.5; done
+fi
 stop
 exit $result
