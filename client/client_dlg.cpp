@@ -398,6 +398,10 @@ void CClient_TavroDlg::OnAlc() {
     SaveFieldsFromControls(false);
 }
 
+void CClient_TavroDlg::SetAlwaysOnTop(bool onTop) {
+    ChangeSettings([&](ClientSettings& s) { s.alwaysOnTop = onTop; });
+}
+
 void CClient_TavroDlg::OnLineIn() {
     ChangeSettings([&](ClientSettings& s) { s.lineIn = controls_.Check(IDC_LINE_IN) != 0; });
     store_.SaveClient(settings_);
@@ -541,15 +545,15 @@ void CClient_TavroDlg::OnClose() {
 
 void CClient_TavroDlg::FinishClose() {
     rigKeying_->Unkey();
-    heartbeat_.stop();
-    testTimer_.stop();
-    ended_ = true;
-    emit ended();
     if (heldByController_) {
         hiddenByClose_ = true;
         emit hidden();
         return;
     }
+    heartbeat_.stop();
+    testTimer_.stop();
+    ended_ = true;
+    emit ended();
 }
 
 void CClient_TavroDlg::SetHeldByController(bool held) {

@@ -117,6 +117,13 @@ public:
     // The capture notification's step after the capture engine took the buffer.
     void AdvanceEndOfTransmission();
     bool PushToTalkActive() const { return pttActive_; }
+    // The space bar in the window: pressed or released, with the focus in
+    // the Talk Group field (or its edit), the Comment field or elsewhere.
+    // True when the key is used up and must not reach the focused control.
+    enum class SpaceFocus { TalkGroup, Comment, Other };
+    bool OnSpaceKey(bool down, SpaceFocus focus);
+    // The window's "Always On Top" choice, kept in the settings (ONTOP).
+    void SetAlwaysOnTop(bool onTop);
     CRigKeying& RigKeying() { return *rigKeying_; }
 
     CDialogControls& Controls() { return controls_; }
@@ -135,6 +142,8 @@ public:
 signals:
     // The window has ended (after a close).
     void ended();
+    // A close of a held window: the window hides itself and the program runs on.
+    void hidden();
 
 private:
     // Commands.
@@ -142,8 +151,6 @@ private:
     void OnRoomSelected();
     void OnPresetSelected();
     void OnApply();
-    // A close of a held window: the window hides itself and the program runs on.
-    void hidden();
     void OnAlc();
     void OnLineIn();
     void OnMonitor();
@@ -236,12 +243,13 @@ private:
     std::atomic<bool> pttActive_{false};
     int endOfTransmission_ = -1;
     bool armingMemo_ = true;
+    bool spaceKeyHeld_ = false; // the space bar holds push-to-talk
     bool closing_ = false;
     bool ended_ = false;
+    bool heldByController_ = false;
+    bool hiddenByClose_ = false; // a close found the window held
     bool lastKeyed_ = false;
     std::mt19937 random_;
 
     QTimer heartbeat_, testTimer_;
 };
-    bool heldByController_ = false;
-    bool hiddenByClose_ = false; // a close found the window held
