@@ -41,8 +41,7 @@ FaderReading FaderFromChannels(const FaderScale& scale, int channels, const Mixe
     return reading;
 }
 
-MixerValues ChannelsFromFader(const FaderScale& scale, int channels, int position,
-                              double balance) {
+MixerValues ChannelsFromFader(const FaderScale& scale, int channels, int position, double balance) {
     const uint32_t volume = VolumeAt(scale, position);
     MixerValues values{volume, volume};
     if (channels > 1) {

@@ -37,5 +37,4 @@ FaderReading FaderFromChannels(const FaderScale& scale, int channels, const Mixe
 // The control's values for a slider position: one channel takes the volume
 // as it is; of two, the louder side (by balance) takes it and the other its
 // share of it.
-MixerValues ChannelsFromFader(const FaderScale& scale, int channels, int position,
-                              double balance);
+MixerValues ChannelsFromFader(const FaderScale& scale, int channels, int position, double balance);

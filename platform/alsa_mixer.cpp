@@ -83,9 +83,9 @@ public:
         for (int i = 0; i < channels_; ++i) {
             long volume = 0;
             const auto channel = static_cast<snd_mixer_selem_channel_id_t>(i);
-            const int error =
-                capture_ ? snd_mixer_selem_get_capture_volume(element_, channel, &volume)
-                         : snd_mixer_selem_get_playback_volume(element_, channel, &volume);
+            const int error = capture_
+                                  ? snd_mixer_selem_get_capture_volume(element_, channel, &volume)
+                                  : snd_mixer_selem_get_playback_volume(element_, channel, &volume);
             if (error < 0)
                 return false;
             values[i] = static_cast<uint32_t>(std::clamp<long>(volume - alsaMin_, 0, range_));

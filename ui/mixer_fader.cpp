@@ -41,8 +41,8 @@ bool CMixerFader::Init(std::unique_ptr<IMixerControl> control) {
     ShowValues(values);
 
     for (const pollfd& descriptor : control_->PollDescriptors()) {
-        const auto type = descriptor.events & POLLOUT ? QSocketNotifier::Write
-                                                      : QSocketNotifier::Read;
+        const auto type =
+            descriptor.events & POLLOUT ? QSocketNotifier::Write : QSocketNotifier::Read;
         auto* notifier = new QSocketNotifier(descriptor.fd, type, this);
         connect(notifier, &QSocketNotifier::activated, this, &CMixerFader::OnMixerReady);
         notifiers_.push_back(notifier);

@@ -51,7 +51,7 @@ TEST(PeakMeter, DrawsTheLitSegmentsOverTheBackground) {
     EXPECT_EQ(PixelAt(image, 3), kGrey);
     EXPECT_EQ(PixelAt(image, 4), QColor(255, 0, 0)); // the top segment
     EXPECT_EQ(PixelAt(image, 6), QColor(255, 0, 0));
-    EXPECT_EQ(PixelAt(image, 7), kGrey); // the gap line above the next
+    EXPECT_EQ(PixelAt(image, 7), kGrey);              // the gap line above the next
     EXPECT_EQ(PixelAt(image, 40), QColor(0, 155, 0)); // the lowest segment
     EXPECT_EQ(PixelAt(image, 42), QColor(0, 155, 0));
     EXPECT_EQ(PixelAt(image, 43), kGrey);
