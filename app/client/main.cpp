@@ -225,8 +225,10 @@ int main(int argc, char** argv) {
     QObject::connect(dialog.get(), &CClient_TavroDlg::ended, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
     dialog->OnInitDialog(args.commandLine);
-    if (window)
+    if (window) {
         window->show();
+        LogLine("Window shown");
+    }
     const int code = app->exec();
     window.reset();
     dialog.reset(); // saves the settings
