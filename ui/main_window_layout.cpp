@@ -93,6 +93,7 @@ void CMainWindow::BuildLayout() {
     auto meter = [&](int id) {
         auto* m = new CPeakMeter(kMeterBackground);
         m->setObjectName(QString::number(id));
+        m->setMinimumWidth(m->sizeHint().width()); // a squeezed column would hide it
         meters_[id] = m;
         return m;
     };

@@ -131,7 +131,10 @@ int main(int argc, char** argv) {
     window.grab().save(mainPicture);
 
     CRigKeyingDlg rigLogic;
-    rigLogic.Open(RigSettings{}, {"plughw:CARD=Device,DEV=0"});
+    RigSettings rig;
+    LoadRigSettings(gatewayStore.Ini(), rig);
+    rigLogic.Open(rig, {AudioDeviceEntry("plughw:CARD=Device,DEV=0", "USB Audio Device")});
+    rigLogic.ListPortDevices(gatewayStore.Ini());
     CRigKeyingDialog rigDialog(rigLogic, &window);
     rigDialog.adjustSize();
     const QString rigPicture = folder + "/rig-keying-dialog.png";
