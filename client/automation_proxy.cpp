@@ -73,7 +73,8 @@ QString CClient_TavroDlgAutoProxy::Room() const {
 
 void CClient_TavroDlgAutoProxy::SetRoom(const QString& room) {
     if (dialog_)
-        dialog_->ChangeSettingsThroughFields([&](ClientSettings& s) { s.room = room.toStdString(); });
+        dialog_->ChangeSettingsThroughFields(
+            [&](ClientSettings& s) { s.room = room.toStdString(); });
 }
 
 int CClient_TavroDlgAutoProxy::Port() const {
@@ -164,12 +165,10 @@ void CClient_TavroDlgAutoProxy::TalkerChanged(const std::string& talker) {
 }
 
 void CClient_TavroDlgAutoProxy::Publish() {
-    const QVariantMap now{{QStringLiteral("Server"), Server()},
-                          {QStringLiteral("Room"), Room()},
-                          {QStringLiteral("Port"), Port()},
-                          {QStringLiteral("State"), State()},
-                          {QStringLiteral("Talker"), talker_},
-                          {QStringLiteral("Members"), members_}};
+    const QVariantMap now{
+        {QStringLiteral("Server"), Server()}, {QStringLiteral("Room"), Room()},
+        {QStringLiteral("Port"), Port()},     {QStringLiteral("State"), State()},
+        {QStringLiteral("Talker"), talker_},  {QStringLiteral("Members"), members_}};
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it)
         if (published_.value(it.key()) != it.value())
@@ -177,8 +176,9 @@ void CClient_TavroDlgAutoProxy::Publish() {
     published_ = now;
     if (changed.isEmpty() || !bus_)
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(
-        kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << QString(kName) << changed << QStringList();
     bus_->send(signal);
 }
