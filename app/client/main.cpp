@@ -2,7 +2,9 @@
 
 #include "app/client/console_log.h"
 #include "audio/wav_file_devices.h"
+#include "client/automation_proxy.h"
 #include "client/client_dlg.h"
+#include "client/client_events_fanout.h"
 #include "client/program_version.h"
 #include "platform/alsa_mixer.h"
 #include "platform/alsa_wave.h"
@@ -14,6 +16,7 @@
 #include "ui/rig_keying_dialog.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QSocketNotifier>
 
 #include <sys/socket.h>
@@ -159,9 +162,12 @@ int main(int argc, char** argv) {
     CConsolePrompt consolePrompt(args.answer);
     CMessageBoxPrompt windowPrompt;
     CConsoleEvents events;
+    // The log and the automation object both follow what the window shows.
+    CClientEventsFanOut eventReceivers;
+    eventReceivers.Add(&events);
     CClient_TavroDlg::Options options;
     options.prompt = args.headless ? static_cast<IUserPrompt*>(&consolePrompt) : &windowPrompt;
-    options.events = &events;
+    options.events = &eventReceivers;
     if (args.audioIn.empty())
         options.waveIn = std::make_unique<CAlsaWaveIn>();
     else
@@ -202,6 +208,24 @@ int main(int argc, char** argv) {
             OpenAlsaMixer(MixerSource::WaveOut, card));
     }
 
+    // Other programs read and set the connection fields, hold the window and
+    // follow its state over D-Bus; without a session bus the gateway runs on.
+    CClient_TavroDlgAutoProxy automation(*dialog, eventReceivers);
+    std::string reason;
+    if (automation.Register(QDBusConnection::sessionBus(), reason))
+        LogLine(std::string("D-Bus: offering ") + CClient_TavroDlgAutoProxy::kName + " at " +
+                CClient_TavroDlgAutoProxy::kPath);
+    else
+        LogLine("D-Bus: no automation object (" + reason + ")");
+    bool hiddenByClose = false;
+    QObject::connect(dialog.get(), &CClient_TavroDlg::hidden, [&] {
+        hiddenByClose = true;
+        LogLine("Another program holds the window: it stays open, hidden; a second signal "
+                "ends it");
+        if (window)
+            window->hide();
+    });
+
     // SIGINT and SIGTERM close the program as closing the window does.
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         std::perror("tavro-client: socketpair");
@@ -212,7 +236,9 @@ int main(int argc, char** argv) {
         char byte;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
         LogLine("Closing");
-        if (window)
+        if (hiddenByClose)
+            dialog->SetHeldByController(false); // a second signal ends a held window
+        else if (window)
             window->close();
         else
             dialog->OnClose();
