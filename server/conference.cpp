@@ -62,16 +62,19 @@ std::shared_ptr<CStation> CConference::Join(const std::shared_ptr<CStation>& sta
     return displaced;
 }
 
-void CConference::Leave(const CStation& station) {
+bool CConference::Leave(const CStation& station) {
     std::lock_guard lock(mutex_);
+    if (!members_.contains(&station))
+        return false;
     const std::vector<std::string> roomsBefore = ActiveRooms();
     LeaveLocked(station);
     std::vector<std::string> roomsAfter = ActiveRooms();
-    if (roomsAfter == roomsBefore)
-        return;
-    const SharedMsg activeRooms = MakeActiveRooms(std::move(roomsAfter));
-    for (const auto& [key, member] : members_)
-        member.station->Send(activeRooms);
+    if (roomsAfter != roomsBefore) {
+        const SharedMsg activeRooms = MakeActiveRooms(std::move(roomsAfter));
+        for (const auto& [key, member] : members_)
+            member.station->Send(activeRooms);
+    }
+    return true;
 }
 
 void CConference::LeaveLocked(const CStation& station) {
@@ -160,6 +163,18 @@ size_t CConference::SendToMembers(const SharedMsg& message) {
     for (const auto& [key, member] : members_)
         member.station->Send(message);
     return members_.size();
+}
+
+std::vector<CConference::MemberStatus> CConference::Members() {
+    std::lock_guard lock(mutex_);
+    std::vector<MemberStatus> all;
+    for (const auto& [name, room] : rooms_) {
+        for (const CStation* key : room.members) {
+            const Member& member = members_.at(key);
+            all.push_back({member.station, name, member.callSign, key == room.talker});
+        }
+    }
+    return all;
 }
 
 void CConference::Clear() {

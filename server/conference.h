@@ -31,8 +31,8 @@ public:
     // A station that is closing stays out.
     std::shared_ptr<CStation> Join(const std::shared_ptr<CStation>& station,
                                    const CJoinMessage& join);
-    // Takes the station out of its room; nothing when it is in none.
-    void Leave(const CStation& station);
+    // Takes the station out of its room; false when it was in none.
+    bool Leave(const CStation& station);
     // Sound or Silence from a station. Sound while nobody in the room talks
     // gives the station the floor; the talker's audio goes to the others.
     void OnAudio(const CStation& station, std::shared_ptr<const CSoundMessage> message,
@@ -43,6 +43,14 @@ public:
     Clock::time_point ReleaseStaleFloors(Clock::time_point now);
     // Queues the message to every station in a room; returns how many.
     size_t SendToMembers(const SharedMsg& message);
+
+    struct MemberStatus {
+        std::shared_ptr<CStation> station;
+        std::string room, callSign;
+        bool talking = false;
+    };
+    // Every station in a room, by room name and then in joining order.
+    std::vector<MemberStatus> Members();
     void Clear();
 
 private:

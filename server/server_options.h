@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,15 @@ struct CServerOptions {
     // A station whose outgoing queue grows beyond this many messages is not
     // reading and is dropped, so that it cannot hold unbounded memory.
     size_t maxQueuedMessages = 5000;
+    // When set, an Admin Request with it makes the connection an
+    // administration station; when empty, every Admin Request is refused.
+    std::string adminPassword;
+    // Admin Notify to every administration station at this interval (and
+    // whenever a station joins or leaves a room); zero for changes only.
+    std::chrono::milliseconds adminNotifyInterval{2000};
+    // The time that restriction ends are measured against, in seconds since
+    // 1970 UTC. Tests replace it with a clock they move.
+    std::function<int64_t()> utcSeconds = [] { return int64_t(std::time(nullptr)); };
     // Receives one line per event, from any thread, one call at a time.
     std::function<void(const std::string&)> log;
 };

@@ -3,6 +3,7 @@
 #include "platform/string_format.h"
 #include "protocol/conference_messages.h"
 #include "server/message_builders.h"
+#include "server/restriction_texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -46,10 +47,12 @@ bool CStandInServer::Start(std::string& error) {
     if (!listener_.Open(options_.listen, error))
         return false;
     log_("listening on " + listener_.Address() + " as version " + std::to_string(options_.version) +
-         (options_.password.empty() ? "" : ", password required"));
+         (options_.password.empty() ? "" : ", password required") +
+         (options_.adminPassword.empty() ? "" : ", administration enabled"));
     const Clock::time_point now = Clock::now();
     nextPing_ = now + options_.pingInterval;
     nextSendId_ = now + options_.idInterval;
+    nextAdminNotify_ = now + options_.adminNotifyInterval;
     chores_.Start([this](Clock::time_point at) { return RunChores(at); });
     acceptThread_ = std::thread([this] { AcceptLoop(); });
     started_ = true;
@@ -118,6 +121,7 @@ void CStandInServer::OnMessage(CStation& station, std::unique_ptr<CMsg> message)
     case kCmdVersionEx: {
         const auto& version = static_cast<const CVersionMessage&>(*message);
         station.SetVersion(version.version);
+        station.SetMachineValue(uint32_t(version.machineValue));
         log_(station.Label() + " sent " + version.Describe());
         break;
     }
@@ -127,6 +131,9 @@ void CStandInServer::OnMessage(CStation& station, std::unique_ptr<CMsg> message)
         break;
     case kCmdSound:
     case kCmdSilence: {
+        // A muted station's audio goes nowhere.
+        if (RestrictionOf(station))
+            break;
         std::shared_ptr<CMsg> shared = std::move(message);
         conference_.OnAudio(station, std::static_pointer_cast<const CSoundMessage>(shared),
                             Clock::now());
@@ -138,8 +145,18 @@ void CStandInServer::OnMessage(CStation& station, std::unique_ptr<CMsg> message)
     case kCmdBye:
         Drop(station, "said Bye");
         break;
-    case kCmdPing:  // the activity is all that counts
+    case kCmdPing:
+        station.NotePingReply(Clock::now());
+        break;
     case kCmdDummy: // the filler after each sound message
+        break;
+    case kCmdAdminRequest:
+        HandleAdminRequest(station, static_cast<const CAdminRequestMessage&>(*message));
+        break;
+    case kCmdGetRestrict:
+    case kCmdAddRestriction:
+    case kCmdRemoveRestriction:
+        HandleRestrictionCommand(station, *message);
         break;
     default:
         log_(station.Label() + " sent \"" + message->Describe() + "\", which is ignored");
@@ -151,17 +168,30 @@ void CStandInServer::HandleJoin(CStation& station, const CJoinMessage& join) {
     const std::shared_ptr<CStation> shared = Find(station);
     if (!shared)
         return;
+    if (station.IsAdmin()) {
+        log_(station.Label() + " is an administration station; its join to room \"" + join.room +
+             "\" is ignored");
+        return;
+    }
     if (!options_.password.empty() && join.password != options_.password) {
         station.Send(MakeText(kWrongPasswordText));
         Drop(station, "wrong password with command " + std::to_string(join.command) + " as " +
                           join.callSign);
         return;
     }
+    // Named before the check, so that a kick set meanwhile finds it.
     station.SetCallSign(join.callSign);
+    const std::optional<CRestrictedUserInfo> restriction = RestrictionOf(station);
+    if (restriction && restriction->restriction != kMuted) {
+        station.Send(MakeText(RestrictionRefusal(*restriction)));
+        Drop(station, "join refused: " + RestrictionSummary(*restriction));
+        return;
+    }
     if (!options_.welcome.empty() && station.FirstJoin())
         station.Send(MakeText(options_.welcome));
     if (const std::shared_ptr<CStation> displaced = conference_.Join(shared, join))
         Drop(*displaced, "replaced by " + station.Label());
+    SendAdminNotify();
 }
 
 void CStandInServer::OnReadEnd(CStation& station, int err) {
@@ -190,7 +220,8 @@ void CStandInServer::Drop(CStation& station, const std::string& reason) {
     // Closing first keeps a join that races with this drop from putting the
     // station back into a room (CConference::Join refuses closing stations).
     station.Close();
-    conference_.Leave(station);
+    if (conference_.Leave(station))
+        SendAdminNotify();
     chores_.Wake();
 }
 
@@ -200,8 +231,10 @@ CStandInServer::Clock::time_point CStandInServer::RunChores(Clock::time_point no
         if (now >= nextPing_) {
             const SharedMsg ping = MakeCommand(kCmdPing);
             std::lock_guard lock(stationsMutex_);
-            for (const auto& [key, station] : active_)
+            for (const auto& [key, station] : active_) {
+                station->NotePingSent(now);
                 station->Send(ping);
+            }
             nextPing_ = now + options_.pingInterval;
         }
         next = nextPing_;
@@ -214,6 +247,14 @@ CStandInServer::Clock::time_point CStandInServer::RunChores(Clock::time_point no
         }
         next = std::min(next, nextSendId_);
     }
+    if (options_.adminNotifyInterval.count() > 0) {
+        if (now >= nextAdminNotify_) {
+            SendAdminNotify();
+            nextAdminNotify_ = now + options_.adminNotifyInterval;
+        }
+        next = std::min(next, nextAdminNotify_);
+    }
+    next = std::min(next, ExpireRestrictions(now));
     next = std::min(next, conference_.ReleaseStaleFloors(now));
     next = std::min(next, DropIdleStations(now));
     return std::min(next, ReapClosedStations(now));

@@ -5,12 +5,14 @@
 #include "protocol/socket_stream.h"
 #include "server/outgoing_queue.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -59,10 +61,33 @@ public:
     // "#id call" once the station has joined, "#id address" before.
     std::string Label() const;
     void SetCallSign(const std::string& callSign);
+    std::string CallSign() const;
     // True the first time only, so that greetings go to the first join.
     bool FirstJoin() { return !joined_.exchange(true); }
     void SetVersion(int32_t version) { version_ = version; }
     int32_t Version() const { return version_; }
+    // The identifier the station's command-21 version message carries.
+    void SetMachineValue(uint32_t value) { machineValue_ = value; }
+    uint32_t MachineValue() const { return machineValue_; }
+    // The peer's IPv4 octets, most significant first; all zero for a peer
+    // without an IPv4 address.
+    const std::array<int32_t, 4>& Ipv4() const { return ipv4_; }
+    // An administration station joins no room and is never restricted.
+    void SetAdmin() { admin_ = true; }
+    bool IsAdmin() const { return admin_.load(); }
+
+    // The round trip of the server's pings: from the oldest unanswered ping
+    // to the station's next Ping. PingMs is 0 until a ping was answered.
+    void NotePingSent(Clock::time_point at);
+    void NotePingReply(Clock::time_point at);
+    int32_t PingMs() const { return pingMs_; }
+    // Sound and Silence messages read from the station and written to it.
+    uint32_t SoundReceived() const { return soundReceived_; }
+    uint32_t SoundSent() const { return soundSent_; }
+    // Messages queued for the station and not yet written.
+    int32_t Unsent() const { return unsent_; }
+    // Bytes the station sent that wait in the socket, not yet read.
+    int32_t Unread() const;
     Clock::time_point LastActivity() const { return Clock::time_point(lastActivity_.load()); }
 
 private:
@@ -80,6 +105,15 @@ private:
     std::atomic<bool> overflowed_{false};
     std::atomic<bool> joined_{false};
     std::atomic<int32_t> version_{0};
+    std::atomic<uint32_t> machineValue_{0};
+    const std::array<int32_t, 4> ipv4_;
+    std::atomic<bool> admin_{false};
+    std::mutex pingMutex_;
+    std::optional<Clock::time_point> pingSent_; // the oldest unanswered ping
+    std::atomic<int32_t> pingMs_{0};
+    std::atomic<uint32_t> soundReceived_{0};
+    std::atomic<uint32_t> soundSent_{0};
+    std::atomic<int32_t> unsent_{0};
     std::atomic<Clock::duration> lastActivity_;
     mutable std::mutex nameMutex_;
     std::string callSign_;
