@@ -13,6 +13,9 @@
 #include <string>
 
 namespace {
+// Administration stations hang up on servers below this version.
+constexpr int32_t kAdminRequestVersion = 107;
+
 // "2024-05-01 12:00:00.123", local time.
 std::string Timestamp() {
     const auto now = std::chrono::system_clock::now();
@@ -57,6 +60,9 @@ int main(int argc, char** argv) {
         LogLine("warning: clients join servers below version " +
                 std::to_string(kPasswordJoinVersion) +
                 " without a password, so every join will be refused");
+    if (!args.options.adminPassword.empty() && args.options.version < kAdminRequestVersion)
+        LogLine("warning: administration stations log in to servers of version " +
+                std::to_string(kAdminRequestVersion) + " or more only");
     args.options.log = LogLine;
     CStandInServer server(args.options);
     if (!server.Start(error)) {

@@ -18,6 +18,9 @@ const char* const kServerUsage =
     "                        picks a free port, which the log names)\n"
     "  --version N           version announced to stations (default 120)\n"
     "  --password TEXT       password that every join must carry (default none)\n"
+    "  --admin-password TEXT enables administration: a station that logs in\n"
+    "                        with it sees every station's status and can mute,\n"
+    "                        kick and ban stations (default none: refused)\n"
     "  --ping-interval S     seconds between pings, fractions allowed; 0 for\n"
     "                        never (default 10)\n"
     "  --id-interval S       seconds between Send ID requests; 0 for never\n"
@@ -52,7 +55,8 @@ bool ParseVersion(const std::string& text, int32_t& out) {
 
 bool ParseServerArgs(int argc, const char* const* argv, ServerArgs& out, std::string& error) {
     static const std::string_view kValueOptions[] = {
-        "--listen", "--version", "--password", "--welcome", "--ping-interval", "--id-interval"};
+        "--listen",  "--version",       "--password",   "--admin-password",
+        "--welcome", "--ping-interval", "--id-interval"};
     for (int i = 0; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--help") {
@@ -95,6 +99,8 @@ bool ParseServerArgs(int argc, const char* const* argv, ServerArgs& out, std::st
             }
         } else if (arg == "--password") {
             o.password = value;
+        } else if (arg == "--admin-password") {
+            o.adminPassword = value;
         } else if (arg == "--welcome") {
             o.welcome = value;
         } else {

@@ -44,6 +44,14 @@ std::string NextNotify(CTestStation& station) {
     return notify ? NotifySummary(*notify) : "";
 }
 
+std::string WaitForNotify(CTestStation& station, const std::string& expected) {
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    std::string summary;
+    while (summary != expected && std::chrono::steady_clock::now() < deadline)
+        summary = NextNotify(station);
+    return summary;
+}
+
 std::string RestrictionsSummary(const CMsg& list) {
     std::string text;
     for (const auto& r : static_cast<const CListRestrictionsMessage&>(list).restrictions) {

@@ -20,6 +20,9 @@ std::unique_ptr<CMsg> NextWith(CTestStation& station, uint8_t command,
 std::string NotifySummary(const CMsg& notify);
 // The summary of the next Admin Notify; empty on time-out.
 std::string NextNotify(CTestStation& station);
+// Takes Admin Notify messages until one has the expected summary, for
+// reports that follow a change only after a while; returns the last one.
+std::string WaitForNotify(CTestStation& station, const std::string& expected);
 
 // "Muted A by Op, Kicked 127.0.0.1 by Op, Not Restricted B by R" for a List
 // Restrictions message.

@@ -92,10 +92,8 @@ TEST(ServerAdmin, TheStatusReportRepeatsAndCarriesAnsweredPings) {
 
     EXPECT_EQ(answers->NextOf(kCmdPing), "Ping");
     answers->Send(CMsg(kCmdPing));
-    std::string report;
-    for (int i = 0; i < 20 && report != "R/A v134 rx0 tx0 ping, R/B v134 rx0 tx0"; ++i)
-        report = NextNotify(*admin);
-    EXPECT_EQ(report, "R/A v134 rx0 tx0 ping, R/B v134 rx0 tx0");
+    EXPECT_EQ(WaitForNotify(*admin, "R/A v134 rx0 tx0 ping, R/B v134 rx0 tx0"),
+              "R/A v134 rx0 tx0 ping, R/B v134 rx0 tx0");
 }
 
 TEST(ServerAdmin, RestrictionCommandsFromOtherStationsAreIgnored) {

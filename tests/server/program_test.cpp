@@ -2,6 +2,7 @@
 // standard error and a clean stop on SIGTERM.
 
 #include "protocol/conference_messages.h"
+#include "tests/server/admin_station.h"
 #include "tests/server/test_station.h"
 
 #include "tests/support/run_tool.h"
@@ -134,12 +135,14 @@ TEST_F(ServerProgram, RejectsBadArgumentsWithStatus2) {
 }
 
 TEST_F(ServerProgram, ServesUntilSigtermAndLogsEachEventWithATimestamp) {
-    CProgramRun run(path_, {"--listen", "127.0.0.1:0", "--version=199", "--welcome", "Hi there",
-                            "--ping-interval", "0.2", "--password", "pw"});
+    CProgramRun run(path_,
+                    {"--listen", "127.0.0.1:0", "--version=199", "--welcome", "Hi there",
+                     "--ping-interval", "0.2", "--password", "pw", "--admin-password", "boss"});
     // The first line names the port the system picked.
     const std::string first = run.ErrLine();
     const std::regex listening(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} listening on )"
-                               R"(127\.0\.0\.1:(\d+) as version 199, password required$)");
+                               R"(127\.0\.0\.1:(\d+) as version 199, password required, )"
+                               R"(administration enabled$)");
     std::smatch match;
     ASSERT_TRUE(std::regex_match(first, match, listening)) << first;
 
@@ -154,6 +157,11 @@ TEST_F(ServerProgram, ServesUntilSigtermAndLogsEachEventWithATimestamp) {
     for (const char* event :
          {"connected", "sent Version 134 - HD = 7", "joined room \"R\"", "disconnected: said Bye"})
         EXPECT_NE(run.ErrLine().find(event), std::string::npos) << event;
+    {
+        CTestStation admin(uint16_t(std::stoi(match[1])));
+        AdminLogin(admin, "boss");
+        EXPECT_EQ(admin.NextOf(kCmdAdminNotify), "Admin Notify");
+    }
 
     run.Signal(SIGTERM);
     EXPECT_EQ(run.Finish(), 0);
