@@ -75,19 +75,19 @@ void CRestrictionEditEx::Ban(const CommentRunner& runComment) {
 
 void CRestrictionEditEx::Restrict(int32_t kind, std::optional<int> durationHours,
                                   const CommentRunner& runComment) {
-    const Line* first = FirstSelected();
-    if (!first)
+    // The records selected now: a new list that arrives while the comment dialog is open
+    // replaces the lines and their selection, but the choice was made on these.
+    const std::vector<CRestrictedUserInfo> chosen = SelectedRecords();
+    if (chosen.empty())
         return;
     CRestrictionComment comment(settings_);
-    comment.Open(first->record.reason, durationHours);
+    comment.Open(chosen.front().reason, durationHours);
     if (!runComment(comment))
         return;
     const int64_t now = now_();
-    for (const Line& line : lines_) {
-        if (!line.selected)
-            continue;
+    for (const CRestrictedUserInfo& record : chosen) {
         auto message = std::make_unique<CAddRestrictionMessage>();
-        message->restriction = line.record;
+        message->restriction = record;
         message->restriction.reason = comment.reason;
         message->restriction.by = comment.restrictedBy;
         message->restriction.restriction = kind;
@@ -98,11 +98,9 @@ void CRestrictionEditEx::Restrict(int32_t kind, std::optional<int> durationHours
 }
 
 void CRestrictionEditEx::Restore() {
-    for (const Line& line : lines_) {
-        if (!line.selected)
-            continue;
+    for (const CRestrictedUserInfo& record : SelectedRecords()) {
         auto message = std::make_unique<CRemoveRestrictionMessage>();
-        message->restriction = line.record;
+        message->restriction = record;
         message->restriction.restriction = kNotRestricted;
         outgoing_.Add(std::move(message));
     }
@@ -112,9 +110,12 @@ void CRestrictionEditEx::SetLinesChanged(std::function<void()> linesChanged) {
     linesChanged_ = std::move(linesChanged);
 }
 
-const CRestrictionEditEx::Line* CRestrictionEditEx::FirstSelected() const {
-    auto it = std::find_if(lines_.begin(), lines_.end(), [](const Line& l) { return l.selected; });
-    return it == lines_.end() ? nullptr : &*it;
+std::vector<CRestrictedUserInfo> CRestrictionEditEx::SelectedRecords() const {
+    std::vector<CRestrictedUserInfo> records;
+    for (const Line& line : lines_)
+        if (line.selected)
+            records.push_back(line.record);
+    return records;
 }
 
 void CRestrictionEditEx::Clear() {

@@ -81,7 +81,8 @@ private:
     };
 
     void Restrict(int32_t kind, std::optional<int> durationHours, const CommentRunner& runComment);
-    const Line* FirstSelected() const;
+    // In list order.
+    std::vector<CRestrictedUserInfo> SelectedRecords() const;
     void Clear();
     void LinesChanged();
 

@@ -170,6 +170,19 @@ TEST_F(RestrictionEditorTest, KickOfThreeLinesSendsKindTwoEndingTheChosenHoursAf
     ASSERT_NE(mute, nullptr);
     EXPECT_EQ(mute->restriction.restriction, kMuted);
     EXPECT_EQ(mute->restriction.end, kNow + 3600);
+
+    // A new list that arrives while the comment dialog is open does not change whom the
+    // restriction is for.
+    editor.SetSelection({2});
+    editor.Mute([&](CRestrictionComment&) {
+        editor.FillRestrictions(List({Record("Z9", kNotRestricted, 0)}));
+        return true;
+    });
+    const auto during = Sent();
+    ASSERT_EQ(during.size(), 1u);
+    auto* kept = dynamic_cast<CAddRestrictionMessage*>(during[0].get());
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->restriction.callSign, "C3");
 }
 
 TEST_F(RestrictionEditorTest, BanKeepsEachEndAndRestoreSendsEvenForAnUnrestrictedLine) {
