@@ -81,6 +81,8 @@ public:
     // The window's close request (WM_CLOSE).
     void OnClose();
     bool IsEnded() const { return ended_; }
+    // The layout: kGatewayTemplate, or kAdminTemplate for administration.
+    int TemplateId() const { return options_.templateId; }
     // While another program holds the window, its close only hides it (the
     // hidden signal) and the program runs on. Releasing the hold of a window
     // so hidden ends it, as the close would have.

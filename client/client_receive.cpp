@@ -99,8 +99,12 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
         PostToUi([this, lines = std::move(lines)] {
             controls_.SetRedraw(IDC_MAIN_LIST, false);
             controls_.ResetContent(IDC_MAIN_LIST);
-            for (const std::string& line : lines)
+            for (const std::string& line : lines) {
                 controls_.AddString(IDC_MAIN_LIST, line);
+                // One log line per station, so that a script can watch a server.
+                if (options_.events)
+                    options_.events->Note(line);
+            }
             controls_.SetRedraw(IDC_MAIN_LIST, true);
         });
         break;
@@ -123,18 +127,6 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
 }
 
 void CClient_TavroDlg::HandleVersion(int32_t serverVersion) {
-    if (options_.templateId == kAdminTemplate) {
-        if (serverVersion < kEndTxVersion) {
-            link_->RequestStop();
-            return;
-        }
-        auto request = std::make_unique<CAdminRequestMessage>();
-        request->password = SettingsSnapshot().adminPassword;
-        MessageQueue().Add(std::move(request));
-        if (serverVersion >= kMachineValueVersion)
-            PostToUi([this] { controls_.Enable(IDC_RESTRICTIONS, true); });
-        return;
-    }
     if (serverVersion >= kMachineValueVersion) {
         auto version = std::make_unique<CVersionMessage>();
         version->command = kCmdVersionEx;
@@ -142,7 +134,24 @@ void CClient_TavroDlg::HandleVersion(int32_t serverVersion) {
         version->machineValue = int32_t(MachineValue());
         MessageQueue().Add(std::move(version));
     }
-    QueueJoin();
+    if (options_.templateId != kAdminTemplate) {
+        QueueJoin();
+        return;
+    }
+    // The administration layout logs in instead of joining a room.
+    if (serverVersion < kEndTxVersion) {
+        PostToUi([this] {
+            if (options_.events)
+                options_.events->Note("The server is too old for administration: disconnecting");
+        });
+        link_->RequestStop();
+        return;
+    }
+    auto request = std::make_unique<CAdminRequestMessage>();
+    request->password = SettingsSnapshot().adminPassword;
+    MessageQueue().Add(std::move(request));
+    if (serverVersion >= kMachineValueVersion)
+        PostToUi([this] { controls_.Enable(IDC_RESTRICTIONS, true); });
 }
 
 // ---- end of a transmission

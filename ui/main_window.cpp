@@ -14,19 +14,26 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QToolButton>
 
 CMainWindow::CMainWindow(CClient_TavroDlg& dialog, QWidget* parent)
     : QWidget(parent), dialog_(dialog) {
-    setWindowTitle(QStringLiteral("Varnet - RF Gateway"));
+    const bool admin = dialog_.TemplateId() == kAdminTemplate;
+    setWindowTitle(admin ? QStringLiteral("Varnet Remote Server Admin by  Tavro ")
+                         : QStringLiteral("Varnet - RF Gateway"));
     setWindowIcon(AppIcon());
     binding_ = std::make_unique<CWidgetBinding>(
         dialog_.Controls(), [this](int id, int code) { dialog_.OnCommand(id, code); },
         [this](int id) { dialog_.OnScroll(id); });
-    BuildLayout();
     BuildMenu();
-    AttachMeters();
-    // The space bar is looked at before the focused control sees it.
-    qApp->installEventFilter(this);
+    if (admin) {
+        BuildAdminLayout();
+    } else {
+        BuildLayout();
+        AttachMeters();
+        // The space bar is looked at before the focused control sees it.
+        qApp->installEventFilter(this);
+    }
     if (dialog_.Settings().alwaysOnTop)
         SetAlwaysOnTop(true);
 }
@@ -67,8 +74,11 @@ void CMainWindow::FollowAlc() {
 
 void CMainWindow::AttachMixers(std::unique_ptr<IMixerControl> input,
                                std::unique_ptr<IMixerControl> output) {
-    Fader(IDC_INPUT_FADER)->Init(std::move(input));
-    Fader(IDC_OUTPUT_FADER)->Init(std::move(output));
+    // The administration layout has no faders.
+    if (CMixerFader* fader = Fader(IDC_INPUT_FADER))
+        fader->Init(std::move(input));
+    if (CMixerFader* fader = Fader(IDC_OUTPUT_FADER))
+        fader->Init(std::move(output));
 }
 
 void CMainWindow::BuildMenu() {
@@ -86,6 +96,16 @@ void CMainWindow::BuildMenu() {
     menu_->addAction(QStringLiteral("See Who's on the system"), this,
                      [this] { dialog_.OnCommand(IDC_MONITOR); });
     menu_->addAction(QStringLiteral("Help"), this, [this] { dialog_.OnCommand(IDC_HELP); });
+}
+
+QWidget* CMainWindow::MakeMenuButton() {
+    auto* button = new QToolButton;
+    button->setText(QStringLiteral("\u2630"));
+    button->setToolTip(QStringLiteral("Window menu"));
+    connect(button, &QToolButton::clicked, this, [this, button] {
+        menu_->exec(button->mapToGlobal(QPoint(0, button->height())));
+    });
+    return button;
 }
 
 // Window managers have no menu of ours, so the window's context menu (and the

@@ -41,7 +41,10 @@ protected:
 
 private:
     void BuildLayout();
+    void BuildAdminLayout();
     void BuildMenu();
+    // The button that opens the window menu, for either layout.
+    QWidget* MakeMenuButton();
     bool HandleSpaceKey(QKeyEvent* key);
     void AttachMeters();
     // The input meter lowers the input fader while "ALC" is checked.

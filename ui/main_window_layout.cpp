@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -154,20 +153,13 @@ void CMainWindow::BuildLayout() {
     auto* lamp = new CColorButton;
     lamp->setObjectName(QString::number(IDC_TX_LAMP));
     bind.BindLamp(IDC_TX_LAMP, lamp);
-    auto* menuButton = new QToolButton;
-    menuButton->setText(QStringLiteral("\u2630"));
-    menuButton->setToolTip(QStringLiteral("Window menu"));
-    menuButton->setPopupMode(QToolButton::InstantPopup);
-    connect(menuButton, &QToolButton::clicked, this, [this, menuButton] {
-        menu_->exec(menuButton->mapToGlobal(QPoint(0, menuButton->height())));
-    });
     auto* connectRow = new QHBoxLayout;
     connectRow->addWidget(button(IDC_CONNECT, "Connect"));
     connectRow->addWidget(button(IDC_DISCONNECT, "Disconnect"));
     connectRow->addWidget(ptt);
     connectRow->addWidget(lamp);
     connectRow->addStretch();
-    connectRow->addWidget(menuButton);
+    connectRow->addWidget(MakeMenuButton());
     auto* checkRow = new QHBoxLayout;
     checkRow->addWidget(check(IDC_VOX, "VOX"));
     checkRow->addWidget(check(IDC_AUTO_RECONNECT, "Auto-Reconnect"));

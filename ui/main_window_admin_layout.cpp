@@ -1,0 +1,71 @@
+// The administration layout: the stations' status lines in one wide list,
+// the server's address and the administrator's password, and the buttons.
+
+#include "ui/main_window.h"
+
+#include "client/client_dlg.h"
+#include "client/control_ids.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+void CMainWindow::BuildAdminLayout() {
+    CDialogControls& controls = dialog_.Controls();
+    CWidgetBinding& bind = *binding_;
+    auto edit = [&](int id) {
+        auto* e = new QLineEdit;
+        e->setObjectName(QString::number(id));
+        bind.BindEdit(id, e);
+        return e;
+    };
+    auto button = [&](int id, const char* text) {
+        if (controls.Text(id).empty())
+            controls.SetText(id, text);
+        auto* b = new QPushButton(QString::fromUtf8(text));
+        b->setObjectName(QString::number(id));
+        bind.BindButton(id, b);
+        return b;
+    };
+
+    auto* stations = new QListWidget;
+    stations->setObjectName(QString::number(IDC_MAIN_LIST));
+    // Status lines line up in columns only in a fixed-pitch font.
+    stations->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    stations->setMinimumSize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 20);
+    bind.BindList(IDC_MAIN_LIST, stations);
+
+    QLineEdit* port = edit(IDC_PORT);
+    port->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), port));
+    port->setMaximumWidth(fontMetrics().averageCharWidth() * 12);
+    QLineEdit* password = edit(IDC_SERVER_PASSWORD);
+    password->setEchoMode(QLineEdit::Password);
+    auto* fields = new QHBoxLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Server")));
+    fields->addWidget(edit(IDC_SERVER), 1);
+    fields->addWidget(new QLabel(QStringLiteral("Port")));
+    fields->addWidget(port);
+    fields->addWidget(new QLabel(QStringLiteral("Password")));
+    fields->addWidget(password, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button(IDC_CONNECT, "Connect"));
+    buttons->addWidget(button(IDC_DISCONNECT, "Disconnect"));
+    // Created disabled: the login enables it when the server keeps restrictions.
+    controls.Enable(IDC_RESTRICTIONS, false);
+    buttons->addWidget(button(IDC_RESTRICTIONS, "Restrictions..."));
+    buttons->addStretch();
+    buttons->addWidget(button(IDC_HELP, "Help"));
+    buttons->addWidget(MakeMenuButton());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(stations, 1);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+}
