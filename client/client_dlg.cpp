@@ -308,6 +308,12 @@ void CClient_TavroDlg::OnCommand(int id, int notification) {
     case IDC_RIG_KEYING:
         OnRigKeying();
         break;
+    case IDC_ANNOUNCEMENTS:
+        OnAnnouncements();
+        break;
+    case IDC_EDIT_PRESETS:
+        OnEditPresets();
+        break;
     default:
         break;
     }

@@ -32,7 +32,9 @@
 #include <random>
 #include <string>
 
+class CAnnouncementsDlg;
 class CMsg;
+class CPresetServersDlg;
 class CUserInfoList;
 
 // The main window's logic: the owner of everything. Commands, timers and
@@ -60,6 +62,11 @@ public:
         // Shows the "Rig Keying and Squelch Setup" dialog modally; true when
         // it closed with OK. Without it (headless) the command does nothing.
         std::function<bool(CRigKeyingDlg&)> runRigKeyingDialog;
+        // Show the "Announcements" and "Edit Preset Servers" dialogs
+        // modally; true when they closed with OK. Without them (headless)
+        // their commands do nothing.
+        std::function<bool(CAnnouncementsDlg&)> runAnnouncementsDialog;
+        std::function<bool(CPresetServersDlg&)> runPresetServersDialog;
         // Milliseconds between watchdog passes and the receive time-out
         // (shortened by tests).
         int watchdogPeriodMs = 5000;
@@ -181,6 +188,8 @@ private:
     void ConfigureAudio();
     void FinishClose();
     void OnRigKeying();
+    void OnAnnouncements();
+    void OnEditPresets();
     void RestartAfterRigSetup();
     void ShowServerError(const std::string& line);
     void ShowError(const std::string& text);
