@@ -154,14 +154,18 @@ private:
     IUserPrompt& prompt_;
 };
 
+std::string& PasswordField(ClientSettings& settings, int templateId) {
+    return templateId == kAdminTemplate ? settings.adminPassword : settings.serverPassword;
+}
+
 } // namespace
 
 bool SaveFields(CDialogControls& controls, ClientSettings& settings, IUserPrompt& prompt,
-                bool showCallsignMessages) {
+                bool showCallsignMessages, int templateId) {
     FieldReader read(controls, prompt);
     return read.Text(IDC_SERVER, settings.serverHost) &&
            read.Integer(IDC_PORT, settings.serverPort, 1, 65535) &&
-           read.Text(IDC_SERVER_PASSWORD, settings.serverPassword) &&
+           read.Text(IDC_SERVER_PASSWORD, PasswordField(settings, templateId)) &&
            read.Callsign(settings.callsign, showCallsignMessages) &&
            read.Text(IDC_COMMENT, settings.comment, kCommentMaxChars) && read.Room(settings.room) &&
            read.Integer(IDC_CW_SPEED, settings.cwSpeedWpm, 0, 99) &&
@@ -180,10 +184,11 @@ bool SaveFields(CDialogControls& controls, ClientSettings& settings, IUserPrompt
            read.Text(IDC_DISCONNECT_CODE, settings.disconnectCode);
 }
 
-void LoadFields(CDialogControls& controls, const ClientSettings& settings) {
+void LoadFields(CDialogControls& controls, const ClientSettings& settings, int templateId) {
     controls.SetText(IDC_SERVER, settings.serverHost);
     controls.SetText(IDC_PORT, std::to_string(settings.serverPort));
-    controls.SetText(IDC_SERVER_PASSWORD, settings.serverPassword);
+    controls.SetText(IDC_SERVER_PASSWORD, templateId == kAdminTemplate ? settings.adminPassword
+                                                                       : settings.serverPassword);
     controls.SetText(IDC_CALLSIGN, settings.callsign);
     controls.SetText(IDC_COMMENT, settings.comment);
     SelectTalkGroup(controls, settings.room);

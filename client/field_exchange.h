@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/control_ids.h"
 #include "client/dialog_controls.h"
 #include "client/user_prompt.h"
 #include "radio/client_settings.h"
@@ -22,10 +23,14 @@
 //
 // At the first field that fails, the focus goes to that field and false is
 // returned; that field's setting and all later ones keep their values.
+//
+// The password field (1044) holds the server's password (PSWD) in the
+// gateway layout and the administrator's (PASS) in the administration layout.
 bool SaveFields(CDialogControls& controls, ClientSettings& settings, IUserPrompt& prompt,
-                bool showCallsignMessages);
+                bool showCallsignMessages, int templateId = kGatewayTemplate);
 
 // Shows `settings` in the fields, except the DTMF codes, which the window shows
 // itself once at start-up. The Talk Group selects the first entry beginning
 // with the room (letter case ignored), adding the room when none does.
-void LoadFields(CDialogControls& controls, const ClientSettings& settings);
+void LoadFields(CDialogControls& controls, const ClientSettings& settings,
+                int templateId = kGatewayTemplate);

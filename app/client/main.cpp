@@ -39,7 +39,7 @@ void OnSignal(int) {
 void PrintUsage(FILE* out) {
     std::fprintf(
         out,
-        "Usage: tavro-client [--headless] [--config FILE] [--answer yes|no]\n"
+        "Usage: tavro-client [--headless] [--admin] [--config FILE] [--answer yes|no]\n"
         "                    [--audio-in FILE.wav] [--audio-out FILE.wav] [COMMAND LINE...]\n"
         "       tavro-client --list-audio\n"
         "\n"
@@ -48,6 +48,9 @@ void PrintUsage(FILE* out) {
         "on standard error, one line per event.\n"
         "\n"
         "  --headless        run without a window (as a service, or over ssh)\n"
+        "  --admin           administer the server instead: its stations' status\n"
+        "                    lines (logged one per station when headless), and its\n"
+        "                    restrictions; the password is PASS of the settings\n"
         "  --config FILE     settings file (default %s)\n"
         "  --answer yes|no   headless: the answer to Yes/No questions (default no)\n"
         "  --audio-in FILE   take the receiver's audio from a WAV file (played in real\n"
@@ -75,6 +78,7 @@ void ListAudioDevices() {
 
 struct Arguments {
     bool headless = false;
+    bool admin = false;
     std::string config;
     bool answer = false;
     std::string audioIn, audioOut;
@@ -104,6 +108,8 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
             args.audioOut = argv[++i];
         } else if (a == "--headless") {
             args.headless = true;
+        } else if (a == "--admin") {
+            args.admin = true;
         } else if (a == "--config" && i + 1 < argc) {
             args.config = argv[++i];
         } else if (a == "--answer" && i + 1 < argc) {
@@ -168,14 +174,19 @@ int main(int argc, char** argv) {
     CClient_TavroDlg::Options options;
     options.prompt = args.headless ? static_cast<IUserPrompt*>(&consolePrompt) : &windowPrompt;
     options.events = &eventReceivers;
-    if (args.audioIn.empty())
-        options.waveIn = std::make_unique<CAlsaWaveIn>();
-    else
-        options.waveIn = std::make_unique<CWavFileWaveIn>();
-    if (args.audioOut.empty())
-        options.waveOut = std::make_unique<CAlsaWaveOut>();
-    else
-        options.waveOut = std::make_unique<CWavFileWaveOut>();
+    // Administration joins no room: it leaves the sound card alone.
+    if (args.admin) {
+        options.templateId = kAdminTemplate;
+    } else {
+        if (args.audioIn.empty())
+            options.waveIn = std::make_unique<CAlsaWaveIn>();
+        else
+            options.waveIn = std::make_unique<CWavFileWaveIn>();
+        if (args.audioOut.empty())
+            options.waveOut = std::make_unique<CAlsaWaveOut>();
+        else
+            options.waveOut = std::make_unique<CWavFileWaveOut>();
+    }
     options.captureDeviceName = args.audioIn;
     options.playbackDeviceName = args.audioOut;
     QWidget* windowForDialogs = nullptr;
@@ -185,7 +196,7 @@ int main(int argc, char** argv) {
         };
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
     const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
-    if (args.audioIn.empty() || args.audioOut.empty()) {
+    if (!args.admin && (args.audioIn.empty() || args.audioOut.empty())) {
         const char* use = !args.audioIn.empty()    ? "playback"
                           : !args.audioOut.empty() ? "capture"
                                                    : "capture and playback";
