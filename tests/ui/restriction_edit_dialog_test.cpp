@@ -118,7 +118,6 @@ TEST(RestrictionEditDialog, DrivenByAnAdministrator) {
             EXPECT_EQ(add->restriction.restriction, kKicked);
             EXPECT_EQ(add->restriction.end, kNow + 2 * 3600);
             EXPECT_EQ(add->restriction.reason, "Noise");
-            EXPECT_EQ(add->restriction.by, "Sysop");
             kicked.push_back(add->restriction.callSign);
         }
         EXPECT_EQ(kicked, (std::vector<std::string>{"M0XYZ", "G4ABC"}));
