@@ -154,6 +154,10 @@ void CClient_TavroDlg::Disconnect(bool updateKeying) {
     state.SetReconnectWanted(false);
     const bool rearm = connectionWanted_ && controls_.Check(IDC_AUTO_RECONNECT) != 0;
     const bool byUser = !connectionWanted_;
+    // Listeners hear that the link is lost and about to come back.
+    if (rearm)
+        PlayAnnouncement(settings_.presetRoom1Message.file, settings_.presetRoom1Message.morse,
+                         "reconnecting");
     link_->Stop(/*sayBye=*/byUser);
 
     roster_.Clear();

@@ -1,5 +1,6 @@
 #include "client/client_dlg.h"
 
+#include "audio/dtmf_decoder.h"
 #include "audio/sound_host.h"
 #include "audio/sound_packet.h"
 #include "client/control_ids.h"
@@ -30,12 +31,20 @@ const char* const kDtmfHelpText =
     "DTMF Commands : \n\n*0 \t\t\tGoto First Preset Server/Room.\n*0-7 \t\t\tGoto Preset "
     "Server/Room.\n#<connect code> \tConnect to system\n#<disconnect code> \tDisconnect from "
     "system\n\nIncorrect codes will Just sit there and do nothing";
+
+IClock& ClockOf(const CClient_TavroDlg::Options& options) {
+    return options.clock ? *options.clock : SystemClock();
+}
+
+// The window that the process's DTMF decoder hands its keys to.
+CClient_TavroDlg* dtmfKeyReceiver = nullptr;
 } // namespace
 
 CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObject* parent)
     : QObject(parent), store_(store), options_(std::move(options)), prompt_(*options_.prompt),
       pttButton_([this](int command) { OnCommand(command); },
-                 [this](int command) { PostToUi([this, command] { OnCommand(command); }); }) {
+                 [this](int command) { PostToUi([this, command] { OnCommand(command); }); }),
+      activity_(ClockOf(options_)), dtmf_(ClockOf(options_)) {
     store_.LoadStartup(settings_, rigSettings_);
     morse_.Setup(settings_.cwToneHz, settings_.cwSpeedWpm, settings_.cwVolume);
 
@@ -66,9 +75,18 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
     connect(&testTimer_, &QTimer::timeout, this, [this] { OnTimer(kTestModeTimer); });
     retryTimer_.setSingleShot(true);
     connect(&retryTimer_, &QTimer::timeout, this, [this] { StartConnectAttempt(); });
+
+    // Capture runs the decoder on this thread; each key is handled as a
+    // message of its own, after the capture buffer.
+    dtmfKeyReceiver = this;
+    SetDtmfKeySink([this](char key) { PostToUi([this, key] { OnDtmfDigit(key); }); });
 }
 
 CClient_TavroDlg::~CClient_TavroDlg() {
+    if (dtmfKeyReceiver == this) {
+        SetDtmfKeySink(nullptr);
+        dtmfKeyReceiver = nullptr;
+    }
     link_.reset();
     rigKeying_->Unkey();
     store_.SaveClient(settings_);
@@ -308,6 +326,9 @@ void CClient_TavroDlg::OnCommand(int id, int notification) {
     case IDC_RIG_KEYING:
         OnRigKeying();
         break;
+    case IDC_RESTRICTIONS:
+        OnRestrictions();
+        break;
     case IDC_ANNOUNCEMENTS:
         OnAnnouncements();
         break;
@@ -484,16 +505,9 @@ void CClient_TavroDlg::OnTimer(int id) {
         Disconnect(false);
         return;
     }
-    if (IsConnected()) {
-        const int interval = settings_.announcementTickSeconds;
-        const uint32_t elapsed = activity_.Elapsed();
-        controls_.SetText(IDC_IDLE_TIMER, StringPrintf("Next Tick (%d) in %d s", tickCount_ + 1,
-                                                       interval - int(elapsed / 1000)));
-        if (elapsed > uint32_t(interval) * 1000u) {
-            ++tickCount_;
-            activity_.Restart();
-        }
-    }
+    DtmfFollowUp();
+    if (IsConnected())
+        AnnouncementTick();
     if (id == kHeartbeatTimer) {
         Arm();
         audio_->Heartbeat();

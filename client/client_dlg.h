@@ -17,7 +17,9 @@
 #include "platform/serial_port.h"
 #include "platform/wave_device.h"
 #include "radio/client_settings.h"
+#include "radio/dtmf_commands.h"
 #include "radio/rig_keying.h"
+#include "radio/restriction_editor.h"
 #include "radio/rig_keying_dlg.h"
 #include "radio/rig_settings.h"
 #include "radio/settings_store.h"
@@ -67,11 +69,17 @@ public:
         // their commands do nothing.
         std::function<bool(CAnnouncementsDlg&)> runAnnouncementsDialog;
         std::function<bool(CPresetServersDlg&)> runPresetServersDialog;
+        // Shows the restrictions editor of the administration layout
+        // modally. Without it (headless) the command does nothing.
+        std::function<void(CRestrictionEditEx&)> runRestrictionEditor;
         // Milliseconds between watchdog passes and the receive time-out
         // (shortened by tests).
         int watchdogPeriodMs = 5000;
         int receiveTimeoutMs = 30000;
         int connectTimeoutMs = 10000;
+        // The clock of the activity and DTMF stopwatches; null for the
+        // system's (tests move a manual one).
+        IClock* clock = nullptr;
     };
 
     CClient_TavroDlg(CSettingsStore& store, Options options, QObject* parent = nullptr);
@@ -114,6 +122,13 @@ public:
     void OnConnectionLost();
     void GoToServer(const std::string& host, const std::string& room, int port);
     bool IsConnected() const { return link_->State().IsConnected(); }
+
+    // Announcements and DTMF commands (UI thread). PlayAnnouncement sends a
+    // text in Morse (morse nonzero) or plays a WAV file over the air;
+    // occasion names why, for the log. OnDtmfDigit takes each key that the
+    // DTMF decoder recognised; the decoder's keys arrive through a queued call.
+    void PlayAnnouncement(const std::string& file, int morse, const std::string& occasion);
+    void OnDtmfDigit(char digit);
 
     // Push-to-talk and the audio path (UI thread). The operator's
     // push-to-talk (button, space bar) keys the transmitter while capture
@@ -188,6 +203,9 @@ private:
     void ConfigureAudio();
     void FinishClose();
     void OnRigKeying();
+    void OnRestrictions();
+    // The restrictions editor, made when first needed (UI thread).
+    CRestrictionEditEx& RestrictionEditor();
     void OnAnnouncements();
     void OnEditPresets();
     void RestartAfterRigSetup();
@@ -215,6 +233,12 @@ private:
     // The receive thread's dispatch.
     void HandleVersion(int32_t serverVersion);
     void QueueMorse(const std::string& text);
+
+    // The timer's duties for announcements and DTMF commands.
+    void DtmfFollowUp();
+    void AnnouncementTick();
+    void ObeyDtmf(const CDtmfCommands::Decision& decision, const std::string& keys);
+    void Note(const std::string& line);
     void QueueSwitchToPlayback();
 
     CSettingsStore& store_;
@@ -234,6 +258,7 @@ private:
 
     CRoomRoster roster_;
     std::unique_ptr<CServerLink> link_;
+    std::unique_ptr<CRestrictionEditEx> restrictionEditor_;
     std::atomic<bool> connectionWanted_{false};
     std::atomic<bool> testMode_{false};
     bool attemptRunning_ = false;
@@ -248,6 +273,7 @@ private:
 
     CElapsedTimer activity_;
     std::atomic<int> tickCount_{0};
+    CDtmfCommands dtmf_;
     std::mutex morseLock_;
     CMorse morse_;
 
