@@ -58,8 +58,7 @@ void CClient_TavroDlg::AnnouncementTick() {
     const int due = DueAnnouncement(settings_.announcements, tick);
     if (due >= 0) {
         const CAnnounceMent& announcement = settings_.announcements[size_t(due)];
-        PlayAnnouncement(announcement.file, announcement.morse,
-                         "tick " + std::to_string(tick));
+        PlayAnnouncement(announcement.file, announcement.morse, "tick " + std::to_string(tick));
     }
     activity_.Restart();
 }
@@ -78,8 +77,7 @@ void CClient_TavroDlg::OnDtmfDigit(char digit) {
         controls_.SetCheck(IDC_VOX, 0);
 }
 
-void CClient_TavroDlg::ObeyDtmf(const CDtmfCommands::Decision& decision,
-                                const std::string& keys) {
+void CClient_TavroDlg::ObeyDtmf(const CDtmfCommands::Decision& decision, const std::string& keys) {
     using Command = CDtmfCommands::Decision::Command;
     const std::string name = decision.command == Command::ConnectCode      ? " (connect code)"
                              : decision.command == Command::DisconnectCode ? " (disconnect code)"
@@ -124,8 +122,7 @@ void CClient_TavroDlg::DtmfFollowUp() {
         PlayAnnouncement(s.connectMessage.file, s.connectMessage.morse, "connect message");
         break;
     case CDtmfCommands::Message::Disconnect:
-        PlayAnnouncement(s.disconnectMessage.file, s.disconnectMessage.morse,
-                         "disconnect message");
+        PlayAnnouncement(s.disconnectMessage.file, s.disconnectMessage.morse, "disconnect message");
         break;
     case CDtmfCommands::Message::PresetRoom1:
         PlayAnnouncement(s.presetRoom1Message.file, s.presetRoom1Message.morse,

@@ -28,8 +28,9 @@ void AddKeys(std::vector<int16_t>& out, const std::string& keys) {
     for (char key : keys) {
         const size_t k = kKeys.find(key);
         for (int i = 0; i < kRate * 150 / 1000; ++i)
-            out.push_back(int16_t(std::lround(6000 * std::sin(2 * M_PI * kLow[k / 4] * i / kRate) +
-                                              6000 * std::sin(2 * M_PI * kHigh[k % 4] * i / kRate))));
+            out.push_back(
+                int16_t(std::lround(6000 * std::sin(2 * M_PI * kLow[k / 4] * i / kRate) +
+                                    6000 * std::sin(2 * M_PI * kHigh[k % 4] * i / kRate))));
         out.insert(out.end(), kRate / 10, 0);
     }
 }
@@ -93,8 +94,8 @@ TEST(DtmfEndToEnd, KeysOnTheReceiverMoveTheGatewayBetweenPresetRooms) {
         [&] { return events.NotesStartingWith("Announcement (preset room 1 message)") == 1; },
         20000));
     // The second message played out, and the transmitter released.
-    ASSERT_TRUE(RunUntil([&] { return events.keyings.size() == 4 && !events.keyings.back(); },
-                         5000));
+    ASSERT_TRUE(
+        RunUntil([&] { return events.keyings.size() == 4 && !events.keyings.back(); }, 5000));
     std::vector<std::string> rooms;
     for (const CEventRecorder::Join& join : events.joins)
         rooms.push_back(join.room);

@@ -16,9 +16,9 @@ std::vector<std::string> Played(const std::vector<CAnnounceMent>& list, int last
 
 TEST(AnnouncementSchedule, LargestDividingTickWinsAndTiesGoToTheFirstInOrder) {
     // Ticks 2 and 5: the larger plays where both divide (10).
-    EXPECT_EQ(Played({{0, "two", 2}, {0, "five", 5}}, 10),
-              (std::vector<std::string>{"-", "two", "-", "two", "five", "two", "-", "two", "-",
-                                        "five"}));
+    EXPECT_EQ(
+        Played({{0, "two", 2}, {0, "five", 5}}, 10),
+        (std::vector<std::string>{"-", "two", "-", "two", "five", "two", "-", "two", "-", "five"}));
     // Equal ticks, the list not sorted: the smaller text plays every time.
     EXPECT_EQ(Played({{0, "b.wav", 3}, {1, "a", 3}}, 6),
               (std::vector<std::string>{"-", "-", "a", "-", "-", "a"}));
