@@ -109,6 +109,13 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
         });
         break;
     }
+    case kCmdListRestrictions: {
+        // The editor lives on the UI thread; the records travel there.
+        auto list = std::make_shared<CListRestrictionsMessage>();
+        list->restrictions.swap(static_cast<CListRestrictionsMessage&>(msg).restrictions);
+        PostToUi([this, list] { RestrictionEditor().FillRestrictions(*list); });
+        break;
+    }
     case kCmdActiveRooms:
         if (admin)
             break;

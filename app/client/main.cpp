@@ -13,6 +13,7 @@
 #include "radio/settings_store.h"
 #include "ui/main_window.h"
 #include "ui/message_box_prompt.h"
+#include "ui/restriction_edit_dialog.h"
 #include "ui/rig_keying_dialog.h"
 
 #include <QApplication>
@@ -190,10 +191,14 @@ int main(int argc, char** argv) {
     options.captureDeviceName = args.audioIn;
     options.playbackDeviceName = args.audioOut;
     QWidget* windowForDialogs = nullptr;
-    if (!args.headless)
+    if (!args.headless) {
         options.runRigKeyingDialog = [&windowForDialogs](CRigKeyingDlg& logic) {
             return RunRigKeyingDialog(logic, windowForDialogs);
         };
+        options.runRestrictionEditor = [&windowForDialogs](CRestrictionEditEx& logic) {
+            RunRestrictionEditor(logic, windowForDialogs);
+        };
+    }
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
     const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
     if (!args.admin && (args.audioIn.empty() || args.audioOut.empty())) {
