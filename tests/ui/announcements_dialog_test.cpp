@@ -131,15 +131,4 @@ TEST(EditAnnouncementDialog, AMissingWaveFileKeepsItOpenAndBrowsingFindsOne) {
     std::remove(wav.c_str());
 }
 
-TEST(AnnouncementsDialog, RunTellsWhetherOkClosedIt) {
-    CAnnouncementsDlg logic;
-    logic.Open(ClientSettings{});
-    QWidget window;
-    for (bool ok : {false, true}) {
-        AnswerNextModal<CAnnouncementsDialog>(
-            [ok](CAnnouncementsDialog& dialog) { ok ? dialog.accept() : dialog.reject(); });
-        EXPECT_EQ(RunAnnouncementsDialog(logic, &window), ok);
-    }
-}
-
 } // namespace

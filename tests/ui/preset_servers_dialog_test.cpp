@@ -83,15 +83,4 @@ TEST(PresetServersDialog, ButtonsEditTheListThroughTheEntryDialog) {
                   {"gw.example.org - EU-2", "pw", 10031, "EU-2", "gw.example.org"}}));
 }
 
-TEST(PresetServersDialog, RunTellsWhetherOkClosedIt) {
-    CPresetServersDlg logic;
-    logic.Open(kPresets, {});
-    QWidget window;
-    for (bool ok : {false, true}) {
-        AnswerNextModal<CPresetServersDialog>(
-            [ok](CPresetServersDialog& dialog) { ok ? dialog.accept() : dialog.reject(); });
-        EXPECT_EQ(RunPresetServersDialog(logic, &window), ok);
-    }
-}
-
 } // namespace
