@@ -232,13 +232,14 @@ void CClient_TavroDlg::FillPresets() {
 // lock; the copy then replaces the record, with the fields that passed.
 bool CClient_TavroDlg::SaveFieldsFromControls(bool showCallsignMessages) {
     ClientSettings edited = settings_;
-    const bool passed = SaveFields(controls_, edited, prompt_, showCallsignMessages);
+    const bool passed = SaveFields(controls_, edited, prompt_, showCallsignMessages,
+                                   options_.templateId);
     ChangeSettings([&](ClientSettings& s) { s = std::move(edited); });
     return passed;
 }
 
 void CClient_TavroDlg::LoadFieldsIntoControls() {
-    LoadFields(controls_, settings_);
+    LoadFields(controls_, settings_, options_.templateId);
 }
 
 // The room as the field exchange takes it: the selected entry, else the text.

@@ -196,4 +196,19 @@ TEST_F(FieldExchangeTest, LoadingSelectsTheRoomByNameOrAddsIt) {
     EXPECT_EQ(controls.ItemText(IDC_TALK_GROUP, 0), "DX");
 }
 
+// The administration layout's password field is the administrator's (PASS).
+TEST_F(FieldExchangeTest, ThePasswordFieldFollowsTheLayout) {
+    ClientSettings s = StationSettings();
+    s.serverPassword = "room";
+    s.adminPassword = "admin";
+    LoadFields(controls, s, kAdminTemplate);
+    EXPECT_EQ(controls.Text(IDC_SERVER_PASSWORD), "admin");
+    controls.SetText(IDC_SERVER_PASSWORD, "new-admin");
+    ASSERT_TRUE(SaveFields(controls, s, prompt, false, kAdminTemplate));
+    EXPECT_EQ(s.adminPassword, "new-admin");
+    EXPECT_EQ(s.serverPassword, "room");
+    LoadFields(controls, s);
+    EXPECT_EQ(controls.Text(IDC_SERVER_PASSWORD), "room");
+}
+
 } // namespace
