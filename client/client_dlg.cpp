@@ -182,7 +182,10 @@ void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     controls_.SetColor(IDC_TX_LAMP, kLampGrey);
 
     SwitchToCapture(false);
-    OpenRigPort();
+    // Administration has no radio: a port shared with a running gateway
+    // must stay that gateway's.
+    if (options_.templateId != kAdminTemplate)
+        OpenRigPort();
     heartbeat_.start();
 }
 

@@ -6,6 +6,7 @@
 #include "protocol/admin_messages.h"
 #include "tests/client/client_harness.h"
 #include "tests/client/event_loop.h"
+#include "tests/support/fake_serial_port.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +26,19 @@ TEST(AdminLogin, DependsOnTheServerVersion) {
         ClientSetup setup;
         setup.port = peer.Port();
         setup.password = "room-password";
-        setup.extraIni = "PASS=admin-secret\n";
+        // The gateway's own rig settings: administration must not open its port.
+        setup.extraIni = std::string("PASS=admin-secret\n") + kRtsKeyingIni;
+        CFakeSerialDevice serial;
+        int portsMade = 0;
         ClientHarness harness(setup);
         harness.Options().templateId = kAdminTemplate;
+        harness.Options().serialPortFactory = [&portsMade, factory = serial.Factory()] {
+            ++portsMade;
+            return factory();
+        };
         harness.Start();
         harness.Controls().Enable(IDC_RESTRICTIONS, false); // as the layout creates it
+        EXPECT_EQ(portsMade, 0);
         ASSERT_TRUE(harness.Connect());
         ASSERT_TRUE(peer.Accept(kWaitMs));
         ASSERT_TRUE(ExpectMessage(peer, kCmdVersion));
