@@ -11,8 +11,10 @@
 #include "platform/display.h"
 #include "platform/settings_path.h"
 #include "radio/settings_store.h"
+#include "ui/announcements_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box_prompt.h"
+#include "ui/preset_servers_dialog.h"
 #include "ui/restriction_edit_dialog.h"
 #include "ui/rig_keying_dialog.h"
 
@@ -197,6 +199,12 @@ int main(int argc, char** argv) {
         };
         options.runRestrictionEditor = [&windowForDialogs](CRestrictionEditEx& logic) {
             RunRestrictionEditor(logic, windowForDialogs);
+        };
+        options.runAnnouncementsDialog = [&windowForDialogs](CAnnouncementsDlg& logic) {
+            return RunAnnouncementsDialog(logic, windowForDialogs);
+        };
+        options.runPresetServersDialog = [&windowForDialogs](CPresetServersDlg& logic) {
+            return RunPresetServersDialog(logic, windowForDialogs);
         };
     }
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
