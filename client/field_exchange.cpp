@@ -2,10 +2,8 @@
 
 #include "client/control_ids.h"
 #include "client/talk_group_selector.h"
+#include "radio/dialog_check.h"
 
-#include <algorithm>
-#include <cctype>
-#include <climits>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -41,36 +39,6 @@ size_t CharacterCount(const std::string& text) {
     return count;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// A decimal integer with optional blanks around it and an optional sign.
-// Values beyond the 32-bit range saturate, so that they fail a range check
-// rather than the parse.
-std::optional<int> ParseInteger(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    const size_t firstDigit = i;
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-        if (value <= INT_MAX)
-            value = value * 10 + (text[i] - '0');
-    if (i == firstDigit)
-        return std::nullopt;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i != text.size())
-        return std::nullopt;
-    if (negative)
-        value = -value;
-    return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
 // One direction of the exchange: fields into members, each step reporting
 // whether its field passed.
 class FieldReader {
@@ -87,7 +55,7 @@ public:
     }
 
     bool Integer(int id, int& member) {
-        const std::optional<int> value = ParseInteger(controls_.Text(id));
+        const std::optional<int> value = ParseDialogInteger(controls_.Text(id));
         if (!value)
             return Fail(id, kNotAnInteger);
         member = *value;

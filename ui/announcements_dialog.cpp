@@ -1,6 +1,7 @@
 #include "ui/announcements_dialog.h"
 
 #include "radio/announcements_dlg.h"
+#include "ui/dialog_button.h"
 #include "ui/dialog_refusal_box.h"
 #include "ui/edit_announcement_dialog.h"
 
@@ -12,17 +13,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton* Button(const char* caption, const char* name) {
-    auto* button = new QPushButton(QLatin1String(caption));
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 CAnnouncementsDialog::CAnnouncementsDialog(CAnnouncementsDlg& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
@@ -39,12 +29,12 @@ CAnnouncementsDialog::CAnnouncementsDialog(CAnnouncementsDlg& logic, QWidget* pa
                                  3 / 2);
     list_->setMinimumWidth(list_->fontMetrics().averageCharWidth() * 50);
 
-    auto* newButton = Button("New...", "newAnnouncement");
-    auto* editButton = Button("Edit...", "editAnnouncement");
-    auto* deleteButton = Button("Delete", "deleteAnnouncement");
-    auto* connectButton = Button("Connect Message...", "connectMessage");
-    auto* room1Button = Button("Preset Room 1 Message...", "presetRoom1Message");
-    auto* disconnectButton = Button("DisConnect Message...", "disconnectMessage");
+    auto* newButton = DialogButton("New...", "newAnnouncement");
+    auto* editButton = DialogButton("Edit...", "editAnnouncement");
+    auto* deleteButton = DialogButton("Delete", "deleteAnnouncement");
+    auto* connectButton = DialogButton("Connect Message...", "connectMessage");
+    auto* room1Button = DialogButton("Preset Room 1 Message...", "presetRoom1Message");
+    auto* disconnectButton = DialogButton("DisConnect Message...", "disconnectMessage");
 
     auto edit = [this](CEditAnnouncementDlg& dlg) { return RunEditAnnouncementDialog(dlg, this); };
     connect(newButton, &QPushButton::clicked, this,

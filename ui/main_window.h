@@ -43,6 +43,11 @@ private:
     void BuildLayout();
     void BuildAdminLayout();
     void BuildMenu();
+    // A control's caption, unless the controller has given it one.
+    void SetDefaultCaption(int id, const char* text);
+    // An edit field or push button bound to its control.
+    class QLineEdit* MakeEdit(int id);
+    class QPushButton* MakeButton(int id, const char* caption);
     // The button that opens the window menu, for either layout.
     QWidget* MakeMenuButton();
     bool HandleSpaceKey(QKeyEvent* key);

@@ -18,20 +18,8 @@
 void CMainWindow::BuildAdminLayout() {
     CDialogControls& controls = dialog_.Controls();
     CWidgetBinding& bind = *binding_;
-    auto edit = [&](int id) {
-        auto* e = new QLineEdit;
-        e->setObjectName(QString::number(id));
-        bind.BindEdit(id, e);
-        return e;
-    };
-    auto button = [&](int id, const char* text) {
-        if (controls.Text(id).empty())
-            controls.SetText(id, text);
-        auto* b = new QPushButton(QString::fromUtf8(text));
-        b->setObjectName(QString::number(id));
-        bind.BindButton(id, b);
-        return b;
-    };
+    auto edit = [this](int id) { return MakeEdit(id); };
+    auto button = [this](int id, const char* text) { return MakeButton(id, text); };
 
     auto* stations = new QListWidget;
     stations->setObjectName(QString::number(IDC_MAIN_LIST));

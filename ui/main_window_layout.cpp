@@ -47,29 +47,14 @@ QSlider* VerticalSlider() {
 } // namespace
 
 void CMainWindow::BuildLayout() {
-    CDialogControls& controls = dialog_.Controls();
     CWidgetBinding& bind = *binding_;
     // A control's caption lives in the model, so that the controller can
     // change it (VOX becomes "Mute", the input group "Line").
-    auto caption = [&](int id, const char* text) {
-        if (controls.Text(id).empty())
-            controls.SetText(id, text);
-    };
+    auto caption = [this](int id, const char* text) { SetDefaultCaption(id, text); };
     const int du = std::max(1, fontMetrics().averageCharWidth() / 4); // a horizontal dialog unit
 
-    auto edit = [&](int id) {
-        auto* e = new QLineEdit;
-        e->setObjectName(QString::number(id));
-        bind.BindEdit(id, e);
-        return e;
-    };
-    auto button = [&](int id, const char* text) {
-        caption(id, text);
-        auto* b = new QPushButton(Q(text));
-        b->setObjectName(QString::number(id));
-        bind.BindButton(id, b);
-        return b;
-    };
+    auto edit = [this](int id) { return MakeEdit(id); };
+    auto button = [this](int id, const char* text) { return MakeButton(id, text); };
     auto check = [&](int id, const char* text) {
         caption(id, text);
         auto* c = new QCheckBox(Q(text));
@@ -272,4 +257,25 @@ void CMainWindow::BuildLayout() {
     top->addLayout(left, 3);
     top->addLayout(middle, 1);
     top->addLayout(right, 2);
+}
+
+void CMainWindow::SetDefaultCaption(int id, const char* text) {
+    CDialogControls& controls = dialog_.Controls();
+    if (controls.Text(id).empty())
+        controls.SetText(id, text);
+}
+
+QLineEdit* CMainWindow::MakeEdit(int id) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::number(id));
+    binding_->BindEdit(id, edit);
+    return edit;
+}
+
+QPushButton* CMainWindow::MakeButton(int id, const char* caption) {
+    SetDefaultCaption(id, caption);
+    auto* button = new QPushButton(QString::fromUtf8(caption));
+    button->setObjectName(QString::number(id));
+    binding_->BindButton(id, button);
+    return button;
 }

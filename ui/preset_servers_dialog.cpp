@@ -1,6 +1,7 @@
 #include "ui/preset_servers_dialog.h"
 
 #include "radio/preset_servers_dlg.h"
+#include "ui/dialog_button.h"
 #include "ui/edit_preset_dialog.h"
 
 #include <QDialogButtonBox>
@@ -8,17 +9,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton* Button(const char* caption, const char* name) {
-    auto* button = new QPushButton(QLatin1String(caption));
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 CPresetServersDialog::CPresetServersDialog(CPresetServersDlg& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
@@ -28,11 +18,11 @@ CPresetServersDialog::CPresetServersDialog(CPresetServersDlg& logic, QWidget* pa
     list_->setObjectName(QStringLiteral("presets"));
     list_->setMinimumWidth(list_->fontMetrics().averageCharWidth() * 40);
 
-    auto* add = Button("Add...", "addPreset");
-    auto* remove = Button("Remove...", "removePreset");
-    auto* edit = Button("Edit...", "editPreset");
-    auto* up = Button("Move up", "moveUp");
-    auto* down = Button("Move Down", "moveDown");
+    auto* add = DialogButton("Add...", "addPreset");
+    auto* remove = DialogButton("Remove...", "removePreset");
+    auto* edit = DialogButton("Edit...", "editPreset");
+    auto* up = DialogButton("Move up", "moveUp");
+    auto* down = DialogButton("Move Down", "moveDown");
 
     auto runEdit = [this](CEditPresetDlg& dlg) { return RunEditPresetDialog(dlg, this); };
     auto editSelected = [=, this] { Run([=, this] { logic_.Edit(runEdit); }); };

@@ -1,6 +1,7 @@
 #include "ui/restriction_edit_dialog.h"
 
 #include "radio/restriction_editor.h"
+#include "ui/dialog_button.h"
 #include "ui/restriction_comment_dialog.h"
 
 #include <QHBoxLayout>
@@ -12,17 +13,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-
-QPushButton* Button(const char* caption, const char* name) {
-    auto* button = new QPushButton(QLatin1String(caption));
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 CRestrictionEditDialog::CRestrictionEditDialog(CRestrictionEditEx& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
@@ -52,11 +42,11 @@ CRestrictionEditDialog::CRestrictionEditDialog(CRestrictionEditEx& logic, QWidge
     connect(list_, &QTreeWidget::itemSelectionChanged, this,
             &CRestrictionEditDialog::TakeSelection);
 
-    auto* mute = Button("Mute", "mute");
-    auto* kick = Button("Kick", "kick");
-    auto* ban = Button("Ban", "ban");
-    auto* restore = Button("Restore", "restore");
-    auto* close = Button("Close", "close");
+    auto* mute = DialogButton("Mute", "mute");
+    auto* kick = DialogButton("Kick", "kick");
+    auto* ban = DialogButton("Ban", "ban");
+    auto* restore = DialogButton("Restore", "restore");
+    auto* close = DialogButton("Close", "close");
     const CRestrictionEditEx::CommentRunner runComment = [this](CRestrictionComment& comment) {
         return RunRestrictionCommentDialog(comment, this);
     };
