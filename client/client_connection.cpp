@@ -19,8 +19,9 @@ constexpr char kUnableToConnect[] = "Unable to connect to the Server";
 
 void CClient_TavroDlg::OnConnect() {
     // The window stays responsive while an attempt runs; a second Connect
-    // during it changes nothing.
-    if (attemptRunning_)
+    // during it changes nothing, and neither does one while connected (a
+    // script or a test may send it though the button is disabled).
+    if (attemptRunning_ || IsConnected())
         return;
     attemptRunning_ = true;
     ++attemptSerial_;

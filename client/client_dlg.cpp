@@ -151,6 +151,10 @@ void CClient_TavroDlg::OpenRigPort() {
 void CClient_TavroDlg::OnInitDialog(const std::string& commandLine) {
     random_.seed(SystemClock().Ticks());
     endOfTransmission_ = -1;
+    // The administration layout's "Restrictions..." starts disabled: the
+    // login enables it when the server keeps restrictions.
+    if (options_.templateId == kAdminTemplate)
+        controls_.Enable(IDC_RESTRICTIONS, false);
     LoadFieldsIntoControls();
 
     controls_.SetText(IDC_INPUT_GROUP, settings_.lineIn ? "Line" : "Mic");

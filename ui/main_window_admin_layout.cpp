@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 void CMainWindow::BuildAdminLayout() {
-    CDialogControls& controls = dialog_.Controls();
     CWidgetBinding& bind = *binding_;
     auto edit = [this](int id) { return MakeEdit(id); };
     auto button = [this](int id, const char* text) { return MakeButton(id, text); };
@@ -45,8 +44,6 @@ void CMainWindow::BuildAdminLayout() {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button(IDC_CONNECT, "Connect"));
     buttons->addWidget(button(IDC_DISCONNECT, "Disconnect"));
-    // Created disabled: the login enables it when the server keeps restrictions.
-    controls.Enable(IDC_RESTRICTIONS, false);
     buttons->addWidget(button(IDC_RESTRICTIONS, "Restrictions..."));
     buttons->addStretch();
     buttons->addWidget(button(IDC_HELP, "Help"));

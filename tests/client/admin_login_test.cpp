@@ -37,7 +37,7 @@ TEST(AdminLogin, DependsOnTheServerVersion) {
             return factory();
         };
         harness.Start();
-        harness.Controls().Enable(IDC_RESTRICTIONS, false); // as the layout creates it
+        EXPECT_FALSE(harness.Controls().IsEnabled(IDC_RESTRICTIONS));
         EXPECT_EQ(portsMade, 0);
         ASSERT_TRUE(harness.Connect());
         ASSERT_TRUE(peer.Accept(kWaitMs));
