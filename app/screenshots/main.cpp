@@ -1,8 +1,9 @@
-// tavro-screenshots: pictures of the window for the documentation. Runs a
+// tavro-screenshots: pictures of the windows for the documentation. Runs a
 // stand-in server, a remote station that talks into room UK-1, and the
 // gateway's window on Qt's offscreen platform; once the remote station's
-// over plays, it saves the main window and the rig keying dialog as PNG
-// files in the folder given.
+// over plays, it saves the main window and its dialogs, then the
+// administration layout and its restrictions editor, as PNG files in the
+// folder given.
 
 #include "audio/wav_file.h"
 #include "audio/wav_file_devices.h"
@@ -12,6 +13,13 @@
 #include "server/stand_in_server.h"
 #include "ui/main_window.h"
 #include "ui/rig_keying_dialog.h"
+#include "ui/announcements_dialog.h"
+#include "ui/preset_servers_dialog.h"
+#include "ui/restriction_edit_dialog.h"
+#include "radio/announcements_dlg.h"
+#include "radio/preset_servers_dlg.h"
+#include "radio/restriction_editor.h"
+#include "client/control_ids.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -50,6 +58,17 @@ bool WriteTone(const std::string& path, int seconds) {
         samples[i] = int16_t(26000 * std::sin(2 * M_PI * (600 + 200 * std::sin(2 * M_PI * t)) * t));
     }
     return WriteWaveFile(path, samples);
+}
+
+constexpr char kAdminPassword[] = "demo";
+
+bool RunUntil(const std::function<bool()>& done, int ms);
+
+// Saves a picture of a window or dialog at its natural size and names it.
+void Save(QWidget& widget, const QString& path) {
+    widget.adjustSize();
+    widget.grab().save(path);
+    std::printf("%s\n", qPrintable(path));
 }
 
 bool RunUntil(const std::function<bool()>& done, int ms) {
@@ -92,6 +111,7 @@ int main(int argc, char** argv) {
 
     CServerOptions serverOptions;
     serverOptions.listen = "127.0.0.1:0";
+    serverOptions.adminPassword = kAdminPassword;
     CStandInServer server(serverOptions);
     std::string error;
     if (!server.Start(error)) {
@@ -130,19 +150,60 @@ int main(int argc, char** argv) {
     const QString mainPicture = folder + "/main-window.png";
     window.grab().save(mainPicture);
 
+    std::printf("%s\n", qPrintable(mainPicture));
+
     CRigKeyingDlg rigLogic;
     RigSettings rig;
     LoadRigSettings(gatewayStore.Ini(), rig);
     rigLogic.Open(rig, {AudioDeviceEntry("plughw:CARD=Device,DEV=0", "USB Audio Device")});
     rigLogic.ListPortDevices(gatewayStore.Ini());
     CRigKeyingDialog rigDialog(rigLogic, &window);
-    rigDialog.adjustSize();
-    const QString rigPicture = folder + "/rig-keying-dialog.png";
-    rigDialog.grab().save(rigPicture);
-    std::printf("%s\n%s\n", qPrintable(mainPicture), qPrintable(rigPicture));
+    Save(rigDialog, folder + "/rig-keying-dialog.png");
+
+    // The announcements and presets a gateway might keep.
+    ClientSettings shown = gateway->Settings();
+    shown.announcements = {{0, "/usr/share/sounds/tavro/welcome.wav", 5}, {1, "DE G0DEMO", 10}};
+    shown.presets = {{"Home - UK-1", "", 10024, "UK-1", "tavro.example.org"},
+                     {"Club - 101", "", 10024, "101", "club.example.net"}};
+    CAnnouncementsDlg announcementsLogic;
+    announcementsLogic.Open(shown);
+    CAnnouncementsDialog announcementsDialog(announcementsLogic, &window);
+    Save(announcementsDialog, folder + "/announcements-dialog.png");
+    CPresetServersDlg presetsLogic;
+    presetsLogic.Open(shown.presets, ProposedPreset(shown.serverHost, shown.serverPort, shown.room));
+    CPresetServersDialog presetsDialog(presetsLogic, &window);
+    Save(presetsDialog, folder + "/preset-servers-dialog.png");
+
+    // The administration layout over the same server, and its editor.
+    WriteSettings(dir + "/admin.INI", "G0ADM", server.Port());
+    std::ofstream(dir + "/admin.INI", std::ios::app) << "PASS=" << kAdminPassword << "\n";
+    CSettingsStore adminStore(dir + "/admin.INI");
+    CClient_TavroDlg::Options adminOptions;
+    adminOptions.prompt = &prompt;
+    adminOptions.templateId = kAdminTemplate;
+    adminOptions.runRestrictionEditor = [&](CRestrictionEditEx& logic) {
+        CRestrictionEditDialog editor(logic, &window);
+        editor.show();
+        RunUntil([&] { return logic.LineCount() >= 2; }, 5000);
+        Save(editor, folder + "/restrictions-editor.png");
+    };
+    CClient_TavroDlg admin(adminStore, std::move(adminOptions));
+    CMainWindow adminWindow(admin);
+    admin.OnInitDialog("");
+    adminWindow.show();
+    admin.OnCommand(IDC_CONNECT);
+    if (RunUntil([&] { return admin.Controls().Count(IDC_MAIN_LIST) >= 2 &&
+                              admin.Controls().IsEnabled(IDC_RESTRICTIONS); },
+                 10000)) {
+        Save(adminWindow, folder + "/admin-window.png");
+        admin.OnCommand(IDC_RESTRICTIONS);
+    } else {
+        std::fprintf(stderr, "tavro-screenshots: the administration login did not come through\n");
+    }
+    admin.OnClose();
 
     remote->OnClose();
     gateway->OnClose();
-    RunUntil([&] { return remote->IsEnded() && gateway->IsEnded(); }, 5000);
+    RunUntil([&] { return remote->IsEnded() && gateway->IsEnded() && admin.IsEnded(); }, 5000);
     return 0;
 }
