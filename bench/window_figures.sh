@@ -17,6 +17,7 @@ printf '[Tavro_CLIENT]\nHOST=127.0.0.1\nPORT=%s\nCALL=G0BNCH\nROOM=UK-1\n' $port
 
 # Starts the window with the given command line; sets $pid.
 start_window() {
+    rm -f "$dir/client.log" # so that a line of the last run is never taken for this one's
     "$app/tavro-client" --config "$dir/client.INI" --audio-in "$dir/silent.wav" \
         --audio-out "$dir/out.wav" "$@" 2> "$dir/client.log" &
     pid=$!
