@@ -69,6 +69,12 @@ TEST(SetupDialogsCommand, EditPresetsTakesTheListOverOnOk) {
     EXPECT_EQ(lines[1], "1 : Home");
     EXPECT_EQ(lines.back(), std::to_string(lines.size() - 1) + " : 127.0.0.1 - EU-2");
     EXPECT_EQ(harness.Controls().Focus(), IDC_PTT);
+
+    // DTMF moves name presets by their new numbers: "*0" is now the club.
+    harness.Client().OnDtmfDigit('*');
+    harness.Client().OnDtmfDigit('0');
+    EXPECT_EQ(harness.Client().Settings().serverHost, "club.example.net");
+    EXPECT_EQ(harness.Client().Settings().room, "101");
 }
 
 TEST(SetupDialogsCommand, AnnouncementsOkSavesAndCancelChangesNothing) {
