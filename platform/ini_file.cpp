@@ -114,7 +114,13 @@ std::string CIniFile::GetText(const std::string& section, const std::string& key
                               const std::string& defaultValue) const {
     const char* value = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
     std::string_view text = value ? std::string_view(value) : std::string_view(defaultValue);
-    return std::string(text.substr(0, kMaxTextLength));
+    if (text.size() > kMaxTextLength) {
+        text = text.substr(0, kMaxTextLength);
+        // The file drops the blanks at the end of a value, so a cut that ends in blanks would
+        // not read back the same once written; they go here instead.
+        text = text.substr(0, text.find_last_not_of(" \t") + 1);
+    }
+    return std::string(text);
 }
 
 std::optional<std::string> CIniFile::Find(const std::string& section,

@@ -13,7 +13,8 @@
 //
 // Reading follows the private-profile conventions that the file format comes from: a missing
 // key gives the caller's default, a text is cut to what a 4096-character buffer with its
-// terminator holds, an integer is the value of its leading digits (see ParseProfileInt). Where
+// terminator holds (without the blanks such a cut may leave at its end, which the file could
+// not keep), an integer is the value of its leading digits (see ParseProfileInt). Where
 // a key occurs twice in a section the first occurrence counts; writing it leaves one.
 class CIniFile {
 public:
