@@ -102,6 +102,8 @@ public:
     // hidden signal) and the program runs on. Releasing the hold of a window
     // so hidden ends it, as the close would have.
     void SetHeldByController(bool held);
+    // A close found the window held: it is hidden and the program runs on.
+    bool IsHiddenByClose() const { return hiddenByClose_; }
 
     // The connection fields as another program reads and sets them. The port
     // is 0 while its field holds no number.

@@ -241,9 +241,7 @@ int main(int argc, char** argv) {
                 CClient_TavroDlgAutoProxy::kPath);
     else
         LogLine("D-Bus: no automation object (" + reason + ")");
-    bool hiddenByClose = false;
     QObject::connect(dialog.get(), &CClient_TavroDlg::hidden, [&] {
-        hiddenByClose = true;
         LogLine("Another program holds the window: it stays open, hidden; a second signal "
                 "ends it");
         if (window)
@@ -260,7 +258,7 @@ int main(int argc, char** argv) {
         char byte;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
         LogLine("Closing");
-        if (hiddenByClose)
+        if (dialog->IsHiddenByClose())
             dialog->SetHeldByController(false); // a second signal ends a held window
         else if (window)
             window->close();

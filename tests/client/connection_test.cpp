@@ -373,8 +373,9 @@ TEST(ClientConnection, GoToServerDuringAConnectReachesTheNewServer) {
     EXPECT_EQ(join->room, "GB-9");
     EXPECT_EQ(harness.events.connections.back().port, second.Port());
     // The first server may have seen a connection, never a join.
-    if (first.Accept(0))
+    if (first.Accept(0)) {
         EXPECT_FALSE(first.Read(kQuietMs));
+    }
 
     // A second move to a server while connecting to the first.
     CScriptedPeer third;

@@ -9,7 +9,9 @@
 namespace {
 
 TEST(RigKeyingCommand, TheDialogKnowsEachPortsDevice) {
-    ClientHarness harness({.extraIni = "[COM_PORTS]\nCOM3=/dev/ttyUSB0\n"});
+    ClientSetup setup;
+    setup.extraIni = "[COM_PORTS]\nCOM3=/dev/ttyUSB0\n";
+    ClientHarness harness(setup);
     std::vector<std::string> shown;
     harness.Options().runRigKeyingDialog = [&](CRigKeyingDlg& dialog) {
         shown = dialog.portDevices;

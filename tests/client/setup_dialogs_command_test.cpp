@@ -78,7 +78,9 @@ TEST(SetupDialogsCommand, EditPresetsTakesTheListOverOnOk) {
 }
 
 TEST(SetupDialogsCommand, AnnouncementsOkSavesAndCancelChangesNothing) {
-    ClientHarness harness({.extraIni = "IdleMessageTick=60\n"});
+    ClientSetup setup;
+    setup.extraIni = "IdleMessageTick=60\n";
+    ClientHarness harness(setup);
     bool ok = false;
     harness.Options().runAnnouncementsDialog = [&](CAnnouncementsDlg& dialog) {
         dialog.New([](CEditAnnouncementDlg& edit) {
