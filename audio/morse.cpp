@@ -31,6 +31,11 @@ char ToUpper(char c) {
 
 } // namespace
 
+bool CMorse::HasCode(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return *CodeFor(ToUpper(c)) != ' '; });
+}
+
 void CMorse::Setup(int frequencyHz, int wpm, int volume) {
     frequency = frequencyHz;
     wordsPerMinute = std::max(wpm, 1);

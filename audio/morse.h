@@ -21,6 +21,9 @@ public:
     // (the space among them) are sent as a word gap. An empty text is sent
     // as a single space.
     std::unique_ptr<CMixInSound> Build(std::string_view text) const;
+    // True when text has at least one character with a code, so that its
+    // rendering is more than gaps.
+    static bool HasCode(std::string_view text);
 
     CMixInSound dot;       // one dot and the element gap
     CMixInSound dash;      // one dash and the element gap

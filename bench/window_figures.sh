@@ -13,7 +13,7 @@ trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"' EXIT
 export QT_QPA_PLATFORM=offscreen
 port=17124
 printf '[Tavro_CLIENT]\nHOST=127.0.0.1\nPORT=%s\nCALL=G0BNCH\nROOM=UK-1\n' $port > "$dir/client.INI"
-"$app/tavro-tool" morse " " "$dir/silent.wav" > /dev/null
+"$app/tavro-tool" morse e "$dir/silent.wav" --volume 0 > /dev/null
 
 # Starts the window with the given command line; sets $pid.
 start_window() {

@@ -30,9 +30,9 @@ ROOM=UK-1
 INI
 done
 
-# The gateway's receiver: a WAV file of silence (the Morse of a word space);
+# The gateway's receiver: a WAV file of silence (a Morse "e" at volume 0);
 # the device records silence after its end too.
-"$app/tavro-tool" morse " " "$dir/silent.wav" || exit 1
+"$app/tavro-tool" morse e "$dir/silent.wav" --volume 0 || exit 1
 # The remote station's microphone. It joins about 5 s after it starts (the
 # automatic join of its command line), so the over begins after 7 s of
 # silence; espeak-ng drops a pause at the very start of a text, hence the

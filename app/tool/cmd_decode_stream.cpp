@@ -2,6 +2,8 @@
 // byte stream, exactly as the client's own reader parses it.
 
 #include "app/tool/commands.h"
+#include "app/tool/input_file.h"
+#include "app/tool/tool_args.h"
 #include "protocol/msg.h"
 
 #include <poll.h>
@@ -14,12 +16,10 @@
 #include <thread>
 
 namespace {
-void Usage() {
-    std::fprintf(stderr, "Usage: tavro-tool decode-stream [FILE|-]\n"
-                         "Reads a recorded stream of protocol messages (standard input when FILE\n"
-                         "is '-' or missing) and prints one line per message, then 'end: error N'\n"
-                         "with the code that ended reading (1 at the end of the input).\n");
-}
+const char kUsage[] = "Usage: tavro-tool decode-stream [FILE|-]\n"
+                      "Reads a recorded stream of protocol messages (standard input when FILE\n"
+                      "is '-' or missing) and prints one line per message, then 'end: error N'\n"
+                      "with the code that ended reading (1 at the end of the input).\n";
 
 // Copies the input into the socket, then closes the socket's sending side so
 // that the reader sees the end of the stream as a closed connection. It waits
@@ -44,14 +44,18 @@ void Feed(int in, CSocketStream& out, const CStopFlag& stop) {
 } // namespace
 
 int RunDecodeStream(int argc, char** argv) {
-    if (argc > 1 || (argc == 1 && argv[0][0] == '-' && argv[0][1] != '\0')) {
-        Usage();
-        return 2;
-    }
-    const char* path = argc == 1 ? argv[0] : "-";
-    FILE* in = std::strcmp(path, "-") == 0 ? stdin : std::fopen(path, "rb");
+    std::vector<std::string> args;
+    if (const auto code = ParseToolArgs(argc, argv, {kUsage, {}, 0, 1}, args))
+        return *code;
+    const std::string path = args.empty() ? "-" : args[0];
+    const bool fromStdin = path == "-";
+    // A directory opens for reading but reads nothing: it is refused here.
+    if (!fromStdin && ReportInputFileProblem(path))
+        return 1;
+    FILE* in = fromStdin ? stdin : std::fopen(path.c_str(), "rb");
     if (!in) {
-        std::fprintf(stderr, "tavro-tool: cannot open %s: %s\n", path, std::strerror(errno));
+        std::fprintf(stderr, "tavro-tool: cannot open %s: %s\n", path.c_str(),
+                     std::strerror(errno));
         return 1;
     }
 

@@ -2,6 +2,7 @@
 // WAV file.
 
 #include "app/tool/commands.h"
+#include "app/tool/input_file.h"
 #include "app/tool/tool_args.h"
 #include "audio/dtmf_decoder.h"
 #include "audio/mixin_sound.h"
@@ -13,26 +14,23 @@
 #include <string>
 
 namespace {
-void Usage() {
-    std::fprintf(stderr,
-                 "Usage: tavro-tool dtmf FILE.wav [--gain N]\n"
-                 "Loads FILE.wav as an announcement is loaded (8000 Hz mono), runs the DTMF\n"
-                 "decoder over it in 200 ms packets with gain N for every tone (default\n"
-                 "3000) and prints the recognised keys on one line.\n");
-}
+const char kUsage[] = "Usage: tavro-tool dtmf FILE.wav [--gain N]\n"
+                      "Loads FILE.wav as an announcement is loaded (8000 Hz mono), runs the DTMF\n"
+                      "decoder over it in 200 ms packets with gain N for every tone (default\n"
+                      "3000) and prints the recognised keys on one line.\n";
 } // namespace
 
 int RunDtmf(int argc, char** argv) {
     int gain = 3000;
     const IntOption options[] = {{"--gain", 0, INT_MAX, &gain}};
-    std::vector<const char*> files;
-    if (!ParseToolArgs(argc, argv, options, files) || files.size() != 1) {
-        Usage();
-        return 2;
-    }
+    std::vector<std::string> files;
+    if (const auto code = ParseToolArgs(argc, argv, {kUsage, options, 1, 1}, files))
+        return *code;
+    if (ReportInputFileProblem(files[0]))
+        return 1;
     CMixInSound sound;
     if (!sound.LoadWave(files[0])) {
-        std::fprintf(stderr, "tavro-tool: cannot load %s as a PCM WAV file\n", files[0]);
+        std::fprintf(stderr, "tavro-tool: cannot load %s as a PCM WAV file\n", files[0].c_str());
         return 1;
     }
 

@@ -1,6 +1,10 @@
 // tavro-tool: utilities for people who run or debug a Tavro gateway.
 
 #include "app/tool/commands.h"
+#include "client/program_version.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstring>
@@ -23,7 +27,8 @@ const Command kCommands[] = {
      RunMorse},
     {"load-wave", "load-wave IN.wav OUT.wav   write the 8000 Hz mono sound loaded from a WAV file",
      RunLoadWave},
-    {"amr-encode", "amr-encode IN.wav OUT.amr   encode a WAV file into AMR frames", RunAmrEncode},
+    {"amr-encode", "amr-encode IN.wav OUT.amr   encode a WAV file into an AMR file",
+     RunAmrEncode},
     {"amr-decode", "amr-decode IN.amr OUT.wav   decode AMR frames into a WAV file", RunAmrDecode},
 };
 
@@ -31,21 +36,48 @@ void PrintUsage(FILE* out) {
     std::fprintf(out, "Usage: tavro-tool COMMAND [ARGUMENTS]\n\nCommands:\n");
     for (const Command& c : kCommands)
         std::fprintf(out, "  %s\n", c.usage);
-    std::fprintf(out, "\n  --help                   show this text\n");
+    std::fprintf(out, "\n  COMMAND --help           show the command's own text\n"
+                      "  --version                print the version and exit\n"
+                      "  --help                   show this text\n");
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+    // Options before the command are the tool's; from the command on, every
+    // argument is the command's.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOption(help);
+    parser.addOption(version);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tavro-tool: %s\n\n", qPrintable(parser.errorText()));
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (parser.isSet(help)) {
         PrintUsage(stdout);
         return 0;
     }
-    if (argc >= 2) {
-        for (const Command& c : kCommands)
-            if (!std::strcmp(argv[1], c.name))
-                return c.run(argc - 2, argv + 2);
-        std::fprintf(stderr, "tavro-tool: unknown command '%s'\n\n", argv[1]);
+    if (parser.isSet(version)) {
+        std::printf("tavro-tool %s\n", ProgramVersionText().c_str());
+        return 0;
     }
+    const QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty()) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    // The command's arguments are the last ones of argv.
+    const int first = argc - int(rest.size());
+    for (const Command& c : kCommands)
+        if (rest.front() == QLatin1String(c.name))
+            return c.run(argc - first - 1, argv + first + 1);
+    std::fprintf(stderr, "tavro-tool: unknown command '%s'\n\n", qPrintable(rest.front()));
     PrintUsage(stderr);
     return 2;
 }

@@ -1,38 +1,64 @@
 #include "app/tool/tool_args.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <charconv>
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
-bool ParseNumber(const char* text, int min, int max, int& value) {
-    const char* end = text + std::strlen(text);
+bool ParseNumber(const std::string& text, int min, int max, int& value) {
+    const char* end = text.data() + text.size();
     int parsed = 0;
-    const auto [stop, error] = std::from_chars(text, end, parsed);
-    if (end == text || error != std::errc() || stop != end || parsed < min || parsed > max)
+    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
+    if (text.empty() || error != std::errc() || stop != end || parsed < min || parsed > max)
         return false;
     value = parsed;
     return true;
 }
 
+int Refuse(const std::string& reason, const char* usage) {
+    std::fprintf(stderr, "tavro-tool: %s\n%s", reason.c_str(), usage);
+    return 2;
+}
+
 } // namespace
 
-bool ParseToolArgs(int argc, char** argv, std::span<const IntOption> options,
-                   std::vector<const char*>& positional) {
-    for (int i = 0; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strncmp(arg, "--", 2) != 0) {
-            positional.push_back(arg);
-            continue;
-        }
-        const IntOption* option = nullptr;
-        for (const IntOption& o : options)
-            if (std::strcmp(arg, o.name) == 0)
-                option = &o;
-        if (!option || i + 1 >= argc ||
-            !ParseNumber(argv[i + 1], option->min, option->max, *option->value))
-            return false;
-        ++i;
+std::optional<int> ParseToolArgs(int argc, char** argv, const ToolCommandSyntax& syntax,
+                                 std::vector<std::string>& positional) {
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    for (const IntOption& o : syntax.options)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(o.name + 2), QString(),
+                                            QStringLiteral("N")));
+    // The parser takes the program's name first.
+    QStringList arguments{QStringLiteral("tavro-tool")};
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments))
+        return Refuse(parser.errorText().toStdString(), syntax.usage);
+    if (parser.isSet(help)) {
+        std::fputs(syntax.usage, stdout);
+        return 0;
     }
-    return true;
+    for (const IntOption& o : syntax.options) {
+        const QString name = QString::fromLatin1(o.name + 2);
+        if (!parser.isSet(name))
+            continue;
+        const std::string text = parser.value(name).toLocal8Bit().toStdString();
+        if (!ParseNumber(text, o.min, o.max, *o.value))
+            return Refuse(std::string(o.name) + " takes a whole number from " +
+                              std::to_string(o.min) + " to " + std::to_string(o.max) +
+                              ", not \"" + text + "\"",
+                          syntax.usage);
+    }
+    for (const QString& argument : parser.positionalArguments())
+        positional.push_back(argument.toLocal8Bit().toStdString());
+    if (positional.size() < syntax.minPositional || positional.size() > syntax.maxPositional)
+        return Refuse(positional.size() < syntax.minPositional ? "too few arguments"
+                                                               : "too many arguments",
+                      syntax.usage);
+    return std::nullopt;
 }

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -122,33 +123,43 @@ TEST_F(ToolTest, LoadWaveWritesTheLoadedSoundOrTheLoadersError) {
     EXPECT_EQ(r.err, StringPrintf(kLoadWaveErrorFormat, in.c_str()) + "\n");
 }
 
-TEST_F(ToolTest, AmrRoundTripKeepsTheLength) {
+TEST_F(ToolTest, AmrRoundTripKeepsTheLengthWithOrWithoutTheFileHeader) {
     const std::string wav = dir_ / "in.wav", amr = dir_ / "in.amr", back = dir_ / "back.wav";
     std::vector<int16_t> speech(16000);
     for (size_t i = 0; i < speech.size(); ++i)
         speech[i] = int16_t(std::lround(8000 * std::sin(2 * M_PI * 440 * double(i) / 8000)));
     ASSERT_TRUE(WriteWaveFile(wav, speech));
     ASSERT_EQ(Run({"amr-encode", wav, amr}).exitCode, 0);
-    const Bytes payload = ReadBytes(amr);
-    ASSERT_EQ(payload.size(), 100u * 32u);
+    // Players want the magic line; the frames follow it.
+    const Bytes file = ReadBytes(amr);
+    const Bytes header = {'#', '!', 'A', 'M', 'R', '\n'};
+    ASSERT_EQ(file.size(), header.size() + 100u * 32u);
+    ASSERT_TRUE(std::equal(header.begin(), header.end(), file.begin()));
+    const Bytes payload(file.begin() + long(header.size()), file.end());
     for (size_t at = 0; at < payload.size(); at += 32)
         ASSERT_EQ(payload[at], 0x3C) << at;
     ASSERT_EQ(Run({"amr-decode", amr, back}).exitCode, 0);
-    EXPECT_EQ(Load(back).size(), 16000u);
+    const std::vector<int16_t> decoded = Load(back);
+    EXPECT_EQ(decoded.size(), 16000u);
+    // A sound payload as a Sound message carries it: no header, same sound.
+    WriteBytes(amr, payload);
+    ASSERT_EQ(Run({"amr-decode", amr, back}).exitCode, 0);
+    EXPECT_EQ(Load(back), decoded);
 
     // A length that is no whole frame is padded to one.
     speech.resize(1000);
     ASSERT_TRUE(WriteWaveFile(wav, speech));
     ASSERT_EQ(Run({"amr-encode", wav, amr}).exitCode, 0);
     Bytes broken = ReadBytes(amr);
-    EXPECT_EQ(broken.size(), 7u * 32u);
+    EXPECT_EQ(broken.size(), 6u + 7u * 32u);
 
-    // A byte that starts no frame (type 9) ends decoding; what came before is written.
+    // A byte that starts no frame (type 9) ends decoding; what came before is
+    // written, and the byte is counted from the start of the file.
     broken.push_back(0x4C);
     WriteBytes(amr, broken);
     const Result r = Run({"amr-decode", amr, back});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("byte 224"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("byte 230"), std::string::npos) << r.err;
     EXPECT_EQ(Load(back).size(), 1120u);
 }
 
@@ -165,15 +176,34 @@ TEST_F(ToolTest, BadArgumentsAndUnreadableFiles) {
         EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args.size();
         EXPECT_NE(r.err.find("Usage: tavro-tool " + args[0]), std::string::npos) << r.err;
     }
+    // Nothing to key is no Morse text.
+    const Result blank = Run({"morse", " ", dir_ / "blank.wav"});
+    EXPECT_EQ(blank.exitCode, 2);
+    EXPECT_TRUE(blank.err.starts_with("tavro-tool: \" \" has nothing to key")) << blank.err;
     for (const Args& args :
-         {Args{"dtmf", missing}, Args{"amr-encode", missing, dir_ / "x.amr"},
-          Args{"amr-decode", missing, dir_ / "x.wav"},
-          Args{"amr-decode", dir_ / "", dir_ / "x.wav"}, Args{"morse", "e", dir_ / "no/such.wav"},
-          Args{"load-wave", wav, dir_ / ""}}) {
+         {Args{"morse", "e", dir_ / "no/such.wav"}, Args{"load-wave", wav, dir_ / ""}}) {
         const Result r = Run(args);
         EXPECT_EQ(r.exitCode, 1) << args[0];
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
+}
+
+TEST_F(ToolTest, InputFilesThatCannotBeReadAreNamedWithTheReason) {
+    const std::string missing = dir_ / "missing", folder = dir_ / "folder",
+                      empty = dir_ / "empty";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    WriteBytes(empty, {});
+    for (const auto& [path, reason] : {std::pair{missing, "no such file"},
+                                       std::pair{folder, "is a directory"},
+                                       std::pair{empty, "empty file"}})
+        for (const Args& args : {Args{"dtmf", path}, Args{"load-wave", path, dir_ / "o.wav"},
+                                 Args{"amr-encode", path, dir_ / "o.amr"},
+                                 Args{"amr-decode", path, dir_ / "o.wav"},
+                                 Args{"decode-stream", path}}) {
+            const Result r = Run(args);
+            EXPECT_EQ(r.exitCode, 1) << args[0] << " " << reason;
+            EXPECT_EQ(r.err, "tavro-tool: " + path + ": " + reason + "\n") << args[0];
+        }
 }
 
 } // namespace

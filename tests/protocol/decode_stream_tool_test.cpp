@@ -50,6 +50,10 @@ TEST(DecodeStreamTool, DescribesEachMessageThenTheEndingCode) {
     EXPECT_EQ(RunTool("decode-stream a b").exitCode, 2);
     EXPECT_EQ(RunTool("decode-stream --bogus").exitCode, 2);
     EXPECT_EQ(RunTool("decode-stream /nonexistent/stream").exitCode, 1);
+    // A directory opens, but holds no stream.
+    result = RunTool("decode-stream /tmp");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
     for (const std::string& path : {complete, cut, unknown})
         std::remove(path.c_str());
 }

@@ -81,7 +81,7 @@ TEST(WindowProgram, SigtermClosesTheWindowAsItsCloseBoxDoes) {
     std::ofstream(settings) << "[Tavro_CLIENT]\nHOST=127.0.0.1\nPORT=" << server.Port()
                             << "\nCALL=G4WIN\n";
     const std::string silence = dir.path().toStdString() + "/silence.wav";
-    ASSERT_EQ(RunTool("morse ' ' '" + silence + "'").exitCode, 0);
+    ASSERT_EQ(RunTool("morse e '" + silence + "' --volume 0").exitCode, 0);
     // The room on the command line connects within the watchdog's 5 s;
     // SIGTERM comes once the join is logged.
     const ToolResult run = RunProgram(
