@@ -272,6 +272,10 @@ int main(int argc, char** argv) {
 
     QObject::connect(dialog.get(), &CClient_TavroDlg::ended, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Headless there is no Connect button to press: without a room on the
+    // command line the gateway joins the stored room (as a service does).
+    if (args.headless && !args.admin && args.commandLine.empty())
+        args.commandLine = dialog->Settings().room;
     dialog->OnInitDialog(args.commandLine);
     if (window) {
         window->show();
