@@ -57,6 +57,8 @@ public:
     void OnWaveInClose() override {}
     void OnWaveOutDone(WaveBuffer) override {}
     void OnWaveOutClose() override {}
+    void OnWaveInFailed(const std::string&) override {}
+    void OnWaveOutFailed(const std::string&) override {}
 };
 
 // Connected, holding the floor, keyed by tone.

@@ -19,6 +19,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -59,6 +60,8 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
             prompt_.ShowMessage(message, "", IUserPrompt::Icon::Stop);
         });
     };
+    rig.onNote = [this](const std::string& line) { PostToUi([this, line] { Note(line); }); };
+    rig.clock = &ClockOf(options_);
     rigKeying_ = std::make_unique<CRigKeying>(std::move(rig));
     MakeAudioPath();
     link_ = std::make_unique<CServerLink>(
@@ -98,7 +101,13 @@ void CClient_TavroDlg::PostToUi(std::function<void()> call) {
 
 // Engine failures come up while the sound card is being switched: the message
 // waits for the event loop, so that no switch is ever inside a message box.
+// A window's box leaves no trace in the log, so the error is logged too.
 void CClient_TavroDlg::ShowError(const std::string& text) {
+    if (!prompt_.AnswersByItself()) {
+        std::string line = "Error: " + text;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        Note(line);
+    }
     PostToUi([this, text] { prompt_.ShowMessage(text, "", IUserPrompt::Icon::Stop); });
 }
 
@@ -114,11 +123,12 @@ void CClient_TavroDlg::MakeAudioPath() {
     hooks.showError = [this](const std::string& text) { ShowError(text); };
     hooks.connectionLost = [this] { PostToUi([this] { OnCommand(IDC_CONNECTION_LOST); }); };
     hooks.captureBufferTaken = [this] { AdvanceEndOfTransmission(); };
+    hooks.note = [this](const std::string& line) { Note(line); };
     auto engine = std::make_unique<CEngineAudioPath>(
         std::move(options_.waveIn), std::move(options_.waveOut),
         WaveDeviceId{settings_.audioDevice, options_.captureDeviceName},
         WaveDeviceId{settings_.audioDevice, options_.playbackDeviceName}, *rigKeying_,
-        std::move(hooks));
+        std::move(hooks), ClockOf(options_));
     engine_ = engine.get();
     audio_ = std::move(engine);
     ConfigureAudio();
@@ -528,6 +538,8 @@ void CClient_TavroDlg::OnTimer(int id) {
         options_.events->KeyingChanged(keyed);
     lastKeyed_ = keyed;
     rigKeying_->CheckReleaseDeadline();
+    if (id == kHeartbeatTimer)
+        rigKeying_->CheckPort();
 }
 
 void CClient_TavroDlg::TestModeStep() {

@@ -19,11 +19,11 @@ constexpr uint32_t kPlaybackStalledMs = 1000;
 CEngineAudioPath::CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn,
                                    std::unique_ptr<IWaveOut> waveOut, WaveDeviceId captureDevice,
                                    WaveDeviceId playbackDevice, CRigKeying& rig,
-                                   AudioPathHooks hooks)
+                                   AudioPathHooks hooks, IClock& clock)
     : waveIn_(std::move(waveIn)), waveOut_(std::move(waveOut)),
       captureDevice_(std::move(captureDevice)), playbackDevice_(std::move(playbackDevice)),
       rig_(rig), hooks_(std::move(hooks)), in_(*waveIn_, *this, *this),
-      out_(*waveOut_, *this, *this) {
+      out_(*waveOut_, *this, *this, clock), lastPlaybackBuffer_(clock), soundRetry_(clock) {
     in_.deviceId = captureDevice_;
     out_.deviceId = playbackDevice_;
 }
@@ -53,6 +53,13 @@ void CEngineAudioPath::SwitchToPlayback() {
     // restarts them; received audio waits in the queue.
     if (whenStopped_)
         return;
+    // Without a working sound card the heartbeat drops the room's audio;
+    // playing it is tried again at most every kSoundRetryMs.
+    if (lost_ != SoundSide::None) {
+        if (soundRetry_.Elapsed() < kSoundRetryMs)
+            return;
+        soundRetry_.Restart();
+    }
     if (out_.stopped) {
         if (in_.stopped) {
             if (StartPlayback())
@@ -75,8 +82,12 @@ void CEngineAudioPath::SwitchToPlayback() {
 // transmitter, rather than keeping it keyed over an empty channel until
 // push-to-talk, the squelch or the keyed-silence watchdog ends it.
 void CEngineAudioPath::Heartbeat() {
+    if (lost_ != SoundSide::None) {
+        RetryLostSound();
+        return;
+    }
     if (!out_.stopped && lastPlaybackBuffer_.Elapsed() > kPlaybackStalledMs) {
-        CloseStalledPlayback();
+        ClosePlayback();
         return;
     }
     if (!out_.stopped && !out_.stopRequested && !out_.stopWhenDrained && !out_.currentMixIn &&
@@ -85,12 +96,13 @@ void CEngineAudioPath::Heartbeat() {
         out_.stopWhenDrained = true;
 }
 
-// The playback device keeps the buffers it was given, as a failed sound card
-// does: no notification would come to end playback, and the transmitter would
-// stay keyed. Whatever waits to be played is dropped, so that the buffers the
-// close hands back are not written again; the device is closed, the
-// transmitter released and capture takes over once the close has come.
-void CEngineAudioPath::CloseStalledPlayback() {
+// A playback device that keeps the buffers it was given, as a stalled sound
+// card does, would never end playback, and the transmitter would stay keyed;
+// one that failed plays nothing more. Whatever waits to be played is dropped,
+// so that the buffers the close hands back are not written again; the device
+// is closed, the transmitter released and capture takes over once the close
+// has come.
+void CEngineAudioPath::ClosePlayback() {
     out_.currentMixIn.reset();
     out_.mixInQueue.Clear();
     out_.receiveQueue.Clear();
@@ -103,6 +115,11 @@ void CEngineAudioPath::CloseStalledPlayback() {
 void CEngineAudioPath::SwitchToCapture(bool keyIfCapturing) {
     if (whenStopped_)
         return;
+    if (lost_ == SoundSide::Capture) {
+        // Nothing to send from: the retry brings capture back.
+        Unkey();
+        return;
+    }
     if (in_.stopped) {
         if (out_.stopped) {
             Unkey();
@@ -151,6 +168,50 @@ AudioLevels CEngineAudioPath::Levels() const {
 void CEngineAudioPath::SetDeviceIndex(int index) {
     captureDevice_.index = index;
     playbackDevice_.index = index;
+    // Another device is a fresh start, with its own messages.
+    lost_ = SoundSide::None;
+}
+
+// ---- a sound card that fails or is missing
+
+// Engine errors while the card is being retried would repeat on every try.
+void CEngineAudioPath::ShowError(const std::string& text) {
+    if (lost_ == SoundSide::None)
+        hooks_.showError(text);
+}
+
+void CEngineAudioPath::SoundLost(SoundSide side, const std::string& reason) {
+    soundRetry_.Restart();
+    Unkey();
+    const bool first = lost_ == SoundSide::None;
+    lost_ = side;
+    if (!first)
+        return;
+    // An open failure has had the engine's own message.
+    if (!reason.empty())
+        hooks_.showError("Sound card failure: " + reason + ".\nThe transmitter is released.");
+    hooks_.note("Trying the sound card again every " + std::to_string(kSoundRetryMs / 1000) +
+                " s; the connection stays up");
+}
+
+void CEngineAudioPath::SoundBack() {
+    lost_ = SoundSide::None;
+    hooks_.note("The sound card works again");
+}
+
+// Playback that runs is either closing after a failure or trying the card
+// again; otherwise the room's audio has nowhere to go.
+void CEngineAudioPath::RetryLostSound() {
+    if (!out_.stopped)
+        return;
+    out_.currentMixIn.reset();
+    out_.mixInQueue.Clear();
+    out_.receiveQueue.Clear();
+    if (lost_ != SoundSide::Capture || whenStopped_ || !in_.stopped ||
+        soundRetry_.Elapsed() < kSoundRetryMs)
+        return;
+    soundRetry_.Restart();
+    StartCapture();
 }
 
 // ---- the rig link
@@ -188,6 +249,10 @@ void CEngineAudioPath::StartCapture() {
         return;
     in_.deviceId = captureDevice_;
     in_.Start();
+    if (in_.stopped)
+        SoundLost(SoundSide::Capture, "");
+    else if (lost_ == SoundSide::Capture)
+        SoundBack();
 }
 
 bool CEngineAudioPath::StartPlayback() {
@@ -195,9 +260,13 @@ bool CEngineAudioPath::StartPlayback() {
         return false;
     lastPlaybackBuffer_.Restart();
     out_.deviceId = playbackDevice_;
-    if (out_.Start())
+    if (out_.Start()) {
+        if (lost_ != SoundSide::None)
+            SoundBack();
         return true;
+    }
     // Without a playback device the gateway keeps listening to its receiver.
+    SoundLost(SoundSide::Playback, "");
     StartCapture();
     return false;
 }
@@ -224,6 +293,23 @@ void CEngineAudioPath::OnWaveOutDone(WaveBuffer buffer) {
     uiCalls_.Post([this, shared] {
         lastPlaybackBuffer_.Restart();
         out_.OnDone(std::move(*shared));
+    });
+}
+
+void CEngineAudioPath::OnWaveInFailed(const std::string& reason) {
+    uiCalls_.Post([this, reason] {
+        // The buffers come back with the close, which ends capture.
+        in_.startPlaybackOnClose = false;
+        in_.stopRequested = true;
+        waveIn_->Close();
+        SoundLost(SoundSide::Capture, reason);
+    });
+}
+
+void CEngineAudioPath::OnWaveOutFailed(const std::string& reason) {
+    uiCalls_.Post([this, reason] {
+        ClosePlayback();
+        SoundLost(SoundSide::Playback, reason);
     });
 }
 

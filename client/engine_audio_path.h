@@ -24,12 +24,19 @@ struct AudioPathHooks {
     std::function<void()> connectionLost;
     // After the capture engine has taken a buffer (the end-of-transmission count).
     std::function<void()> captureBufferTaken;
+    // A line for the log.
+    std::function<void(const std::string&)> note;
 };
 
 // The sound card through the capture and playback engines, taking turns
 // (half-duplex), with the rig link keying the transmitter. The devices report
 // from their own threads; each notification is queued to the thread that
 // owns this object and handed to its engine there, in order.
+//
+// A sound card that fails in the middle (unplugged) or cannot be opened
+// releases the transmitter and is shown once; the path then tries to open
+// it again every kSoundRetryMs, without a message per try, and capture
+// resumes by itself once it opens. Room audio is dropped meanwhile.
 class CEngineAudioPath : public IAudioPath,
                          private ISoundHost,
                          private IWaveInSink,
@@ -37,7 +44,7 @@ class CEngineAudioPath : public IAudioPath,
 public:
     CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn, std::unique_ptr<IWaveOut> waveOut,
                      WaveDeviceId captureDevice, WaveDeviceId playbackDevice, CRigKeying& rig,
-                     AudioPathHooks hooks);
+                     AudioPathHooks hooks, IClock& clock = SystemClock());
     ~CEngineAudioPath() override;
 
     void SwitchToPlayback() override;
@@ -59,13 +66,17 @@ public:
                    RigSquelchLine squelchLine);
     CSoundIn& Capture() { return in_; }
     CSoundOut& Playback() { return out_; }
+    // The sound card has failed and is being tried again.
+    bool IsSoundLost() const { return lost_ != SoundSide::None; }
+
+    static constexpr uint32_t kSoundRetryMs = 2000;
 
 private:
     // ISoundHost
     bool IsConnected() const override { return hooks_.isConnected(); }
     bool MayTalk(bool silent) const override { return hooks_.mayTalk(silent); }
     bool IsTestMode() const override { return hooks_.isTestMode(); }
-    void ShowError(const std::string& text) override { hooks_.showError(text); }
+    void ShowError(const std::string& text) override;
     RigSquelchLine SquelchLine() const override;
     RigKeyingMethod KeyingMethod() const override;
     bool IsKeyed() const override;
@@ -82,8 +93,17 @@ private:
     void OnWaveInClose() override;
     void OnWaveOutDone(WaveBuffer buffer) override;
     void OnWaveOutClose() override;
+    void OnWaveInFailed(const std::string& reason) override;
+    void OnWaveOutFailed(const std::string& reason) override;
     void CheckStopped();
-    void CloseStalledPlayback();
+    // Drops what waits to be played and closes playback; capture follows.
+    void ClosePlayback();
+    enum class SoundSide { None, Capture, Playback };
+    // A device failed or did not open: shown once, then retried quietly.
+    void SoundLost(SoundSide side, const std::string& reason);
+    void SoundBack();
+    // Drops the room's audio, and tries capture again when its time has come.
+    void RetryLostSound();
 
     CQueuedCalls uiCalls_; // device notifications, queued to this object's thread
     std::unique_ptr<IWaveIn> waveIn_;
@@ -98,4 +118,8 @@ private:
     std::function<void()> whenStopped_;
     // Time since the playback device last handed a buffer back, or playback started.
     CElapsedTimer lastPlaybackBuffer_;
+    // The side whose failure is being retried: capture by the heartbeat,
+    // playback by the next room audio.
+    SoundSide lost_ = SoundSide::None;
+    CElapsedTimer soundRetry_;
 };

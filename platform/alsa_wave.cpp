@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -142,6 +141,7 @@ class CAlsaStream {
 public:
     using BufferHandler = std::function<void(WaveBuffer)>;
     using CloseHandler = std::function<void()>;
+    using FailHandler = std::function<void(const std::string&)>;
 
     explicit CAlsaStream(snd_pcm_stream_t direction) : direction_(direction) {}
     ~CAlsaStream() {
@@ -149,7 +149,8 @@ public:
         Join();
     }
 
-    WaveStatus Open(const WaveDeviceId& id, int rate, BufferHandler onBuffer, CloseHandler onClose);
+    WaveStatus Open(const WaveDeviceId& id, int rate, BufferHandler onBuffer, CloseHandler onClose,
+                    FailHandler onFail);
     CWaveRequests& Requests() { return requests_; }
 
 private:
@@ -168,7 +169,8 @@ private:
     }
     void RunCapture();
     void RunPlayback();
-    // Reads or writes the whole buffer; false when the card failed.
+    // Reads or writes the whole buffer; false when the card failed, which
+    // is reported once per open.
     bool Transfer(WaveBuffer& buffer);
     // Frames the card has played of the written ones.
     uint64_t Played(uint64_t written) const;
@@ -183,12 +185,14 @@ private:
     int rate_ = 0;
     BufferHandler onBuffer_;
     CloseHandler onClose_;
+    FailHandler onFail_;
+    bool failureReported_ = false;
     CWaveRequests requests_;
     std::thread thread_;
 };
 
 WaveStatus CAlsaStream::Open(const WaveDeviceId& id, int rate, BufferHandler onBuffer,
-                             CloseHandler onClose) {
+                             CloseHandler onClose, FailHandler onFail) {
     if (requests_.IsOpen())
         return {WaveError::Failed, "the sound device is already open"};
     Join();
@@ -210,6 +214,8 @@ WaveStatus CAlsaStream::Open(const WaveDeviceId& id, int rate, BufferHandler onB
     rate_ = rate;
     onBuffer_ = std::move(onBuffer);
     onClose_ = std::move(onClose);
+    onFail_ = std::move(onFail);
+    failureReported_ = false;
     requests_.Open();
     thread_ = std::thread([this] { Capture() ? RunCapture() : RunPlayback(); });
     return {};
@@ -271,8 +277,11 @@ bool CAlsaStream::Transfer(WaveBuffer& buffer) {
         if (n < 0)
             n = snd_pcm_recover(pcm_, int(n), 1);
         if (n < 0) {
-            std::fprintf(stderr, "tavro: the sound card '%s' stopped working: %s\n", name_.c_str(),
-                         snd_strerror(int(n)));
+            // An unplugged card fails every transfer from now on: one report.
+            if (!failureReported_)
+                onFail_(StringPrintf("the sound card '%s' stopped working: %s", name_.c_str(),
+                                     snd_strerror(int(n))));
+            failureReported_ = true;
             return false;
         }
         buffer.filled += size_t(n);
@@ -380,7 +389,8 @@ CAlsaWaveIn::~CAlsaWaveIn() = default;
 WaveStatus CAlsaWaveIn::Open(const WaveDeviceId& device, int rate, IWaveInSink& sink) {
     return stream_->Open(
         device, rate, [&sink](WaveBuffer buffer) { sink.OnWaveInData(std::move(buffer)); },
-        [&sink] { sink.OnWaveInClose(); });
+        [&sink] { sink.OnWaveInClose(); },
+        [&sink](const std::string& reason) { sink.OnWaveInFailed(reason); });
 }
 
 bool CAlsaWaveIn::AddBuffer(WaveBuffer&& buffer) {
@@ -405,7 +415,8 @@ CAlsaWaveOut::~CAlsaWaveOut() = default;
 WaveStatus CAlsaWaveOut::Open(const WaveDeviceId& device, int rate, IWaveOutSink& sink) {
     return stream_->Open(
         device, rate, [&sink](WaveBuffer buffer) { sink.OnWaveOutDone(std::move(buffer)); },
-        [&sink] { sink.OnWaveOutClose(); });
+        [&sink] { sink.OnWaveOutClose(); },
+        [&sink](const std::string& reason) { sink.OnWaveOutFailed(reason); });
 }
 
 bool CAlsaWaveOut::Write(WaveBuffer&& buffer) {

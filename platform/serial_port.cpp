@@ -128,6 +128,7 @@ SerialOpenResult CSerialPort::Open(const std::string& path, int baud, SerialRest
 
     fd_ = fd;
     path_ = path;
+    lost_ = false;
     lineFailureReported_ = false;
     if (rest == SerialRestLines::BothLow)
         ChangeLines(TIOCM_RTS | TIOCM_DTR, false);
@@ -139,6 +140,22 @@ void CSerialPort::Close() {
         return;
     ::close(fd_);
     fd_ = -1;
+}
+
+bool CSerialPort::IsLost() {
+    if (fd_ < 0 || lost_)
+        return lost_;
+    // A removed adapter hangs its line up; CLOCAL keeps a carrier loss from doing so.
+    pollfd p{fd_, 0, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        lost_ = true;
+    return lost_;
+}
+
+bool CSerialPort::NoteFailure(int error) {
+    if (error == EIO || error == ENXIO || error == ENODEV)
+        lost_ = true;
+    return lost_;
 }
 
 bool CSerialPort::SetRts(bool asserted) {
@@ -154,7 +171,8 @@ bool CSerialPort::ChangeLines(int bits, bool asserted) {
         return false;
     if (::ioctl(fd_, asserted ? TIOCMBIS : TIOCMBIC, &bits) == 0)
         return true;
-    ReportLineFailure(errno);
+    if (!NoteFailure(errno))
+        ReportLineFailure(errno);
     return false;
 }
 
@@ -163,7 +181,8 @@ std::optional<ModemLines> CSerialPort::ModemStatus() {
         return std::nullopt;
     int bits = 0;
     if (::ioctl(fd_, TIOCMGET, &bits) != 0) {
-        ReportLineFailure(errno);
+        if (!NoteFailure(errno))
+            ReportLineFailure(errno);
         return std::nullopt;
     }
     return ModemLines{(bits & TIOCM_CTS) != 0, (bits & TIOCM_DSR) != 0};
@@ -190,6 +209,8 @@ bool CSerialPort::WriteByte(uint8_t byte) {
             continue;
         if (n < 0 && errno == EAGAIN && WaitFor(fd_, POLLOUT, kWriteTimeoutMs))
             continue;
+        if (n < 0)
+            NoteFailure(errno);
         return false;
     }
 }
@@ -204,8 +225,10 @@ std::optional<uint8_t> CSerialPort::ReadByte(int timeoutMs) {
         const ssize_t n = ::read(fd_, &byte, 1);
         if (n == 1)
             return byte;
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            NoteFailure(errno);
             return std::nullopt;
+        }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 || !WaitFor(fd_, POLLIN, int(left.count())))

@@ -46,6 +46,9 @@ public:
     // Closes the port; the control lines keep their levels.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+    // The device has gone (a USB adapter unplugged): the line hung up, or an operation failed
+    // with EIO, ENXIO or ENODEV. The port stays open, useless, until Close.
+    virtual bool IsLost() = 0;
 
     // Assert (true) or clear (false) one output line.
     virtual bool SetRts(bool asserted) = 0;
@@ -74,6 +77,7 @@ public:
     SerialOpenResult Open(const std::string& path, int baud, SerialRestLines rest) override;
     void Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
+    bool IsLost() override;
     bool SetRts(bool asserted) override;
     bool SetDtr(bool asserted) override;
     std::optional<ModemLines> ModemStatus() override;
@@ -84,8 +88,11 @@ public:
 private:
     bool ChangeLines(int bits, bool asserted);
     void ReportLineFailure(int error);
+    // Notes an errno of a failed operation; true when it means the device has gone.
+    bool NoteFailure(int error);
 
     int fd_ = -1;
+    bool lost_ = false;
     std::string path_;
     bool lineFailureReported_ = false;
 };

@@ -64,6 +64,10 @@ public:
     virtual void OnWaveInData(WaveBuffer buffer) = 0;
     // The device has closed; every buffer has come back before this.
     virtual void OnWaveInClose() = 0;
+    // The device failed in the middle (a USB card unplugged) and recovery
+    // could not clear it; reason names the device and the error. It records
+    // nothing more, and keeps its buffers until a Reset or Close.
+    virtual void OnWaveInFailed(const std::string& reason) = 0;
 };
 
 class IWaveOutSink {
@@ -73,6 +77,8 @@ public:
     virtual void OnWaveOutDone(WaveBuffer buffer) = 0;
     // The device has closed; every buffer has come back before this.
     virtual void OnWaveOutClose() = 0;
+    // As OnWaveInFailed: nothing more is played.
+    virtual void OnWaveOutFailed(const std::string& reason) = 0;
 };
 
 // The operations of a capture device. Buffers come back in the order they

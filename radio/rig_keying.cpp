@@ -69,6 +69,12 @@ public:
         else
             watchedLevel_ = WatchedLevel(ReadStatus().value_or(ModemLines{}));
         while (!Stopped()) {
+            if (PortGone()) {
+                // Nothing is heard any more: a squelch left open would hold push-to-talk.
+                if (open_)
+                    Deliver(false);
+                return;
+            }
             if (s_.keyingMethod == RigKeyingMethod::Halvek)
                 HalvekPass();
             else
@@ -106,6 +112,10 @@ private:
         return operation(*rig_.port_);
     }
 
+    bool PortGone() {
+        return WithPort([](ISerialPort& port) { return port.IsLost(); });
+    }
+
     std::optional<ModemLines> ReadStatus() {
         return WithPort([](ISerialPort& port) { return port.ModemStatus(); });
     }
@@ -132,6 +142,7 @@ private:
     }
 
     void Deliver(bool open) {
+        open_ = open;
         if (rig_.options_.onSquelch)
             rig_.options_.onSquelch(open);
     }
@@ -221,10 +232,12 @@ private:
     bool watchedLevel_ = false;
     bool transmitting_ = false;
     bool squelchReported_ = false;
+    bool open_ = false; // the squelch as last delivered
     CElapsedTimer pttTimer_;
 };
 
-CRigKeying::CRigKeying(RigKeyingOptions options) : options_(std::move(options)) {
+CRigKeying::CRigKeying(RigKeyingOptions options)
+    : options_(std::move(options)), reopenTimer_(*options_.clock) {
     if (!options_.devicePath)
         options_.devicePath = [](int port) { return ComPortDevicePath(CIniFile(), port); };
     if (!options_.portFactory)
@@ -248,25 +261,50 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
         keyingTone_.position = 0;
     }
 
+    cannotKeyReported_ = false;
+    portMissing_ = false;
+    portPath_.clear();
+    portName_.clear();
     if (const std::optional<PortChoice> choice = PortFor(settings)) {
-        const std::string path = options_.devicePath(choice->number);
-        std::unique_ptr<ISerialPort> port = options_.portFactory();
+        portPath_ = options_.devicePath(choice->number);
+        portName_ = "COM" + std::to_string(choice->number);
+        if (!portPath_.empty())
+            portName_ += " (" + portPath_ + ")";
+        portBaud_ = choice->baud;
         // With inverted keying the released level is the asserted one, which the open gives.
-        const SerialRestLines rest =
-            settings.invertKeying ? SerialRestLines::Keep : SerialRestLines::BothLow;
-        const SerialOpenResult result =
-            path.empty()
-                ? SerialOpenResult{SerialOpenError::Open, "COM" + std::to_string(choice->number) +
-                                                              " names no serial device."}
-                : port->Open(path, choice->baud, rest);
-        if (result) {
-            std::lock_guard lock(portMutex_);
-            port_ = std::move(port);
-        } else {
+        portRest_ = settings.invertKeying ? SerialRestLines::Keep : SerialRestLines::BothLow;
+        if (const SerialOpenResult result = OpenPort(); !result) {
             ReportOpenFailure(result);
+            // A device that is not plugged in yet may come; a port number without one cannot.
+            portMissing_ = !portPath_.empty();
+            reopenTimer_.Restart();
         }
     }
+    StartMonitorIfWatched();
+    Unkey();
+}
 
+SerialOpenResult CRigKeying::OpenPort() {
+    SerialOpenResult result{SerialOpenError::Open, portName_ + " names no serial device."};
+    std::unique_ptr<ISerialPort> port;
+    if (!portPath_.empty()) {
+        port = options_.portFactory();
+        result = port->Open(portPath_, portBaud_, portRest_);
+    }
+    std::lock_guard lock(portMutex_);
+    if (result)
+        port_ = std::move(port);
+    else
+        portProblem_ = result.detail;
+    return result;
+}
+
+void CRigKeying::StartMonitorIfWatched() {
+    RigSettings settings;
+    {
+        std::lock_guard lock(portMutex_);
+        settings = settings_;
+    }
     const bool watch = settings.keyingMethod == RigKeyingMethod::Halvek ||
                        (settings.keyingMethod == RigKeyingMethod::ComPort &&
                         settings.squelchLine != RigSquelchLine::None);
@@ -274,7 +312,48 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
         monitorStop_.Reset();
         monitorThread_ = std::thread([this, settings] { CMonitor(*this, settings).Run(); });
     }
+}
+
+void CRigKeying::CheckPort() {
+    bool lost = false;
+    {
+        std::lock_guard lock(portMutex_);
+        lost = port_ && port_->IsLost();
+    }
+    if (lost) {
+        LosePort();
+        return;
+    }
+    if (!portMissing_ || reopenTimer_.Elapsed() < options_.reopenIntervalMs)
+        return;
+    reopenTimer_.Restart();
+    if (!OpenPort())
+        return;
+    portMissing_ = false;
+    cannotKeyReported_ = false;
+    Note(portName_ + " is back: keying and squelch work again");
+    StartMonitorIfWatched();
     Unkey();
+}
+
+// An unplugged adapter drops its lines, which releases the transmitter.
+void CRigKeying::LosePort() {
+    monitorStop_.Set();
+    if (monitorThread_.joinable())
+        monitorThread_.join();
+    {
+        std::lock_guard lock(portMutex_);
+        port_->Close();
+        port_.reset();
+        portProblem_ = portName_ + " has gone.";
+    }
+    deadline_ = 0;
+    lamp_ = false;
+    keyed_ = false;
+    portMissing_ = true;
+    reopenTimer_.Restart();
+    Note(portName_ + " has gone (unplugged?): the transmitter counts as released; trying the " +
+         "port again every " + std::to_string(options_.reopenIntervalMs / 1000) + " s");
 }
 
 void CRigKeying::CloseRigPort() {
@@ -299,8 +378,28 @@ void CRigKeying::CloseRigPort() {
 void CRigKeying::Key() {
     lamp_ = true;
     deadline_ = 0;
-    SetKeying(true);
+    if (!SetKeying(true)) {
+        lamp_ = false;
+        ReportCannotKey();
+        return;
+    }
     keyed_ = true;
+}
+
+void CRigKeying::ReportCannotKey() {
+    if (cannotKeyReported_.exchange(true))
+        return;
+    std::string why;
+    {
+        std::lock_guard lock(portMutex_);
+        why = portProblem_;
+    }
+    Note("The transmitter cannot be keyed: " + why);
+}
+
+void CRigKeying::Note(const std::string& line) const {
+    if (options_.onNote)
+        options_.onNote(line);
 }
 
 void CRigKeying::Unkey() {
@@ -309,11 +408,13 @@ void CRigKeying::Unkey() {
     keyed_ = false;
 }
 
-void CRigKeying::SetKeying(bool keyed) {
+bool CRigKeying::SetKeying(bool keyed) {
     std::lock_guard lock(portMutex_);
-    if (!port_)
-        return;
     const RigSettings& s = settings_;
+    if (!PortFor(s))
+        return true; // VOX and tone need no port
+    if (!port_)
+        return false;
     if (s.keyingMethod == RigKeyingMethod::ILink) {
         port_->WriteByte(keyed ? kILinkKey : kILinkRelease);
     } else if (s.keyingMethod == RigKeyingMethod::ComPort) {
@@ -323,6 +424,8 @@ void CRigKeying::SetKeying(bool keyed) {
         else
             port_->SetDtr(asserted);
     }
+    // A device without modem lines keys nothing either, but says so once itself.
+    return !port_->IsLost();
 }
 
 void CRigKeying::UnkeyAfter(uint32_t ms) {

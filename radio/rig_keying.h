@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/elapsed_timer.h"
 #include "audio/mixin_sound.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
@@ -38,8 +39,14 @@ struct RigKeyingOptions {
     std::function<void(bool open)> onSquelch;
     // A port failure: `message` is one of the three texts above, `detail` the reason.
     std::function<void(const std::string& message, const std::string& detail)> onError;
-    // The release deadline and the Halvek PTT repeat are measured on this clock.
+    // A line for the log: the port gone or back, a keying that cannot happen. Called on the
+    // thread that noticed it, never under the port lock.
+    std::function<void(const std::string& line)> onNote;
+    // The release deadline, the Halvek PTT repeat and the port retry are measured on this
+    // clock.
     IClock* clock = &SystemClock();
+    // A port that has gone, or failed to open, is tried again this often.
+    uint32_t reopenIntervalMs = 2000;
     // The monitor's pass, also the step of the squelch close confirmation.
     int pollIntervalMs = 50;
 };
@@ -65,6 +72,8 @@ public:
     // and closes the port. The monitor's waits and board reads end as soon as it is asked.
     void CloseRigPort();
 
+    // Keys the transmitter. With no port for a port method, or one that has gone, nothing is
+    // keyed: the lamp stays off and the reason is logged once.
     void Key();
     void Unkey();
     // Releases the transmitter when ms milliseconds have passed (checked by
@@ -73,6 +82,11 @@ public:
     // Releases the transmitter when the deadline set by UnkeyAfter has passed; call it from
     // the window's timer.
     void CheckReleaseDeadline();
+    // Notices a port that has gone (the keying lines then count as released and the squelch
+    // monitor ends, reporting a closed squelch) and tries a missing port again every
+    // reopenIntervalMs, restarting the monitor once it is back. Call it from the window's
+    // timer.
+    void CheckPort();
 
     // The TX lamp: on from the start of Key to the start of Unkey.
     bool IsLampOn() const { return lamp_.load(); }
@@ -95,8 +109,15 @@ private:
     // The monitor thread's loop (rig_keying.cpp).
     class CMonitor;
 
-    void SetKeying(bool keyed);
+    // False when the method's port is missing or has gone, so nothing was switched.
+    bool SetKeying(bool keyed);
     void ReportOpenFailure(const SerialOpenResult& result);
+    // Opens the port chosen by OpenRigPort and keeps it; the reason when it fails.
+    SerialOpenResult OpenPort();
+    void StartMonitorIfWatched();
+    void LosePort();
+    void ReportCannotKey();
+    void Note(const std::string& line) const;
 
     RigKeyingOptions options_;
     CMixInSound keyingTone_;
@@ -106,6 +127,17 @@ private:
     mutable std::mutex portMutex_;
     std::unique_ptr<ISerialPort> port_;
     RigSettings settings_;
+    // Why the method cannot key while port_ is missing.
+    std::string portProblem_;
+
+    // The port of the method in force, as OpenRigPort chose it (window's thread).
+    std::string portPath_;
+    std::string portName_; // "COM3 (/dev/ttyUSB0)", for the log
+    int portBaud_ = 0;
+    SerialRestLines portRest_ = SerialRestLines::BothLow;
+    bool portMissing_ = false; // to be tried again
+    CElapsedTimer reopenTimer_;
+    std::atomic<bool> cannotKeyReported_{false};
 
     // Shared with the monitor thread, which reads them live.
     std::atomic<bool> keyed_{false};

@@ -77,6 +77,9 @@ struct SoundStation : IWaveInSink, IWaveOutSink {
     void OnWaveOutDone(WaveBuffer b) override {
         events.push_back([this, b]() mutable { out.OnDone(std::move(b)); });
     }
+    // The engines here run without the client, which handles failures.
+    void OnWaveInFailed(const std::string&) override {}
+    void OnWaveOutFailed(const std::string&) override {}
     void OnWaveOutClose() override {
         events.push_back([this] { out.OnClose(); });
     }

@@ -140,6 +140,7 @@ private:
         sink_->OnWaveOutDone(std::move(buffer));
     }
     void OnWaveOutClose() override { sink_->OnWaveOutClose(); }
+    void OnWaveOutFailed(const std::string& reason) override { sink_->OnWaveOutFailed(reason); }
 
     std::unique_ptr<IWaveOut> device_;
     IWaveOutSink* sink_ = nullptr;

@@ -44,6 +44,7 @@ Gateway::Gateway(const Setup& setup) {
     options.waveOut = std::move(out);
     options.serialPortFactory = serial.Factory();
     options.prompt = setup.prompt ? setup.prompt : &prompt;
+    options.clock = setup.clock;
     harness->Start();
     ok = serial.IsOpen() && !serial.Rts() && harness->Connect() &&
          AcceptAndJoin(peer, 113) != nullptr;

@@ -35,6 +35,8 @@ public:
         std::string rigIni = kRtsKeyingIni;
         // The prompt; null for the gateway's own UiThreadPrompt.
         IUserPrompt* prompt = nullptr;
+        // The gateway's clock; null for the system's.
+        IClock* clock = nullptr;
     };
     Gateway();
     explicit Gateway(const Setup& setup);

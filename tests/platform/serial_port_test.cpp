@@ -58,6 +58,10 @@ TEST(SerialPort, OpensAByIdLinkRaw8N1AndPassesEveryByte) {
     ASSERT_TRUE(port.Open(pty.SlavePath(), 300, SerialRestLines::Keep));
     ASSERT_EQ(::tcgetattr(pty.MasterFd(), &t), 0);
     EXPECT_EQ(::cfgetospeed(&t), speed_t(B300));
+    // The far end going away (an adapter unplugged) shows as a lost port.
+    EXPECT_FALSE(port.IsLost());
+    pty.HangUp();
+    EXPECT_TRUE(port.IsLost());
     port.Close();
     EXPECT_FALSE(port.WriteByte(0x55));
     EXPECT_EQ(port.ReadByte(0), std::nullopt);

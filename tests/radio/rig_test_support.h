@@ -66,6 +66,7 @@ struct RigOnFakePort {
             errors.push_back(message);
             details.push_back(detail);
         };
+        options.onNote = [this](const std::string& line) { notes.push_back(line); };
         options.clock = &clock;
         options.pollIntervalMs = pollIntervalMs;
         return options;
@@ -76,4 +77,5 @@ struct RigOnFakePort {
     CSquelchEvents events;
     std::vector<std::string> errors;
     std::vector<std::string> details;
+    std::vector<std::string> notes; // from the thread that calls the rig
 };

@@ -33,6 +33,7 @@ struct CFakeSerialDevice::State {
     bool cts = false;
     bool dsr = false;
     bool failStatus = false;
+    bool unplugged = false;
     Responder responder;
 
     bool open = false;
@@ -60,6 +61,8 @@ public:
         std::lock_guard lock(state_->mutex);
         if (state_->failOpen != SerialOpenError::None)
             return {state_->failOpen, path + ": scripted failure"};
+        if (state_->unplugged)
+            return {SerialOpenError::Open, path + ": No such file or directory."};
         if (state_->open)
             return {SerialOpenError::Open, path + ": in use"};
         state_->open = true;
@@ -89,6 +92,10 @@ public:
         std::lock_guard lock(state_->mutex);
         return owner_;
     }
+    bool IsLost() override {
+        std::lock_guard lock(state_->mutex);
+        return owner_ && state_->unplugged;
+    }
     bool SetRts(bool asserted) override { return SetLine('R', asserted); }
     bool SetDtr(bool asserted) override { return SetLine('D', asserted); }
     std::optional<ModemLines> ModemStatus() override {
@@ -97,7 +104,7 @@ public:
             return std::nullopt;
         ++state_->statusReads;
         state_->Changed();
-        if (state_->failStatus)
+        if (state_->failStatus || state_->unplugged)
             return std::nullopt;
         return ModemLines{state_->cts, state_->dsr};
     }
@@ -105,7 +112,7 @@ public:
         CFakeSerialDevice::Responder responder;
         {
             std::lock_guard lock(state_->mutex);
-            if (!owner_)
+            if (!owner_ || state_->unplugged)
                 return false;
             state_->writes.push_back({byte, state_->clock.Ticks()});
             state_->Changed();
@@ -138,7 +145,7 @@ public:
 private:
     bool SetLine(char line, bool asserted) {
         std::lock_guard lock(state_->mutex);
-        if (!owner_)
+        if (!owner_ || state_->unplugged)
             return false;
         state_->SetLine(line, asserted);
         return true;
@@ -161,6 +168,12 @@ std::function<std::unique_ptr<ISerialPort>()> CFakeSerialDevice::Factory() {
 void CFakeSerialDevice::FailOpen(SerialOpenError step) {
     std::lock_guard lock(state_->mutex);
     state_->failOpen = step;
+}
+
+void CFakeSerialDevice::Unplug(bool unplugged) {
+    std::lock_guard lock(state_->mutex);
+    state_->unplugged = unplugged;
+    state_->Changed();
 }
 
 void CFakeSerialDevice::SetCts(bool asserted) {
@@ -279,6 +292,11 @@ CPseudoTerminal::CPseudoTerminal() {
 }
 
 CPseudoTerminal::~CPseudoTerminal() {
+    HangUp();
+}
+
+void CPseudoTerminal::HangUp() {
     if (master_ >= 0)
         ::close(master_);
+    master_ = -1;
 }

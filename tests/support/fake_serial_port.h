@@ -40,6 +40,9 @@ public:
 
     // Opens fail at `step` from now on (None: they succeed again).
     void FailOpen(SerialOpenError step);
+    // Unplugged, the open port is lost (its operations fail) and opens fail; plugged in again,
+    // opens work.
+    void Unplug(bool unplugged);
     void SetCts(bool asserted);
     void SetDsr(bool asserted);
     // While set, ModemStatus fails (the read is still counted).
@@ -82,6 +85,8 @@ public:
     bool IsOpen() const { return master_ >= 0; }
     int MasterFd() const { return master_; }
     const std::string& SlavePath() const { return slavePath_; }
+    // Closes the far end, which hangs the line up as unplugging an adapter does.
+    void HangUp();
 
 private:
     int master_ = -1;

@@ -109,6 +109,13 @@ bool CManualWaveIn::Fill(std::span<const int16_t> samples) {
     return true;
 }
 
+void CManualWaveIn::Fail(const std::string& reason) {
+    if (!IsOpen())
+        return;
+    Halt();
+    sink_->OnWaveInFailed(reason);
+}
+
 WaveStatus CManualWaveOut::Open(const WaveDeviceId& device, int rate, IWaveOutSink& sink) {
     WaveStatus status = TryOpen(device, rate);
     if (status)
@@ -146,4 +153,11 @@ bool CManualWaveOut::Play() {
     buffer.filled = buffer.samples.size();
     sink_->OnWaveOutDone(std::move(buffer));
     return true;
+}
+
+void CManualWaveOut::Fail(const std::string& reason) {
+    if (!IsOpen())
+        return;
+    Halt();
+    sink_->OnWaveOutFailed(reason);
 }

@@ -11,13 +11,14 @@
 #include <map>
 #include <mutex>
 #include <span>
+#include <string>
 #include <vector>
 
 // Records the notifications of wave devices, from any thread, for a test to
 // inspect and wait for.
 class CWaveEventLog final : public IWaveInSink, public IWaveOutSink {
 public:
-    enum class Kind { Data, Done, InClosed, OutClosed };
+    enum class Kind { Data, Done, InClosed, OutClosed, InFailed, OutFailed };
     struct Event {
         Kind kind;
         WaveBuffer buffer; // of Data and Done
@@ -28,6 +29,8 @@ public:
     void OnWaveInClose() override { Add(Kind::InClosed, {}); }
     void OnWaveOutDone(WaveBuffer buffer) override { Add(Kind::Done, std::move(buffer)); }
     void OnWaveOutClose() override { Add(Kind::OutClosed, {}); }
+    void OnWaveInFailed(const std::string&) override { Add(Kind::InFailed, {}); }
+    void OnWaveOutFailed(const std::string&) override { Add(Kind::OutFailed, {}); }
 
     // True once count events in all have arrived; false after the timeout.
     bool WaitFor(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -73,6 +76,8 @@ protected:
     // The oldest buffer, when started and one is lent.
     bool TakeOldest(WaveBuffer& buffer);
     void MarkClosed() { open_ = false; }
+    // A failed device moves no more buffers until it is opened again.
+    void Halt() { started_ = false; }
 
 private:
     std::map<int, WaveError> openFailures_;
@@ -98,6 +103,8 @@ public:
     // than it holds make a partly filled buffer, more are cut off. False when
     // not started or no buffer is lent.
     bool Fill(std::span<const int16_t> samples);
+    // Fails as an unplugged card does: reports it and records no more.
+    void Fail(const std::string& reason);
 
 private:
     IWaveInSink* sink_ = nullptr;
@@ -114,6 +121,8 @@ public:
     // Hands the oldest buffer back as played. False when not started or no
     // buffer is lent.
     bool Play();
+    // Fails as an unplugged card does: reports it and plays no more.
+    void Fail(const std::string& reason);
     // The samples of every buffer accepted by Write, in order.
     const std::vector<std::vector<int16_t>>& Written() const { return written_; }
 
