@@ -2,12 +2,13 @@
 
 #include "server/host_port.h"
 
-#include <algorithm>
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <string_view>
 
 const char* const kServerUsage =
     "Usage: tavro-server [OPTION]...\n"
@@ -16,7 +17,7 @@ const char* const kServerUsage =
     "  --listen HOST:PORT    address to listen on (default 0.0.0.0:10024;\n"
     "                        an IPv6 address in brackets: [::]:10024; port 0\n"
     "                        picks a free port, which the log names)\n"
-    "  --version N           version announced to stations (default 120)\n"
+    "  --server-version N    version announced to stations (default 120)\n"
     "  --password TEXT       password that every join must carry (default none)\n"
     "  --admin-password TEXT enables administration: a station that logs in\n"
     "                        with it sees every station's status and can mute,\n"
@@ -26,11 +27,12 @@ const char* const kServerUsage =
     "  --id-interval S       seconds between Send ID requests; 0 for never\n"
     "                        (default 0)\n"
     "  --welcome TEXT        text sent to each station when it first joins\n"
+    "  --version             print the program's version and exit\n"
     "  --help                show this help and exit\n"
     "\n"
-    "Events are logged to standard error, one line each. SIGINT or SIGTERM\n"
-    "stops the server. Exit status: 0 after a stop, 1 when it cannot listen,\n"
-    "2 for bad arguments.\n";
+    "Events are logged to standard error, one line each. SIGINT, SIGTERM or\n"
+    "SIGHUP stops the server. Exit status: 0 after a stop, 1 when it cannot\n"
+    "listen, 2 for bad arguments.\n";
 
 namespace {
 // The longest interval accepted, in seconds (about 11 days).
@@ -51,65 +53,79 @@ bool ParseVersion(const std::string& text, int32_t& out) {
     const auto result = std::from_chars(text.data(), end, out);
     return !text.empty() && result.ec == std::errc() && result.ptr == end && out >= 0;
 }
+
+// An option as the user wrote it: "--name", or "-n" for one letter.
+std::string Spelled(const QString& name) {
+    return (name.size() == 1 ? "-" : "--") + name.toStdString();
+}
 } // namespace
 
 bool ParseServerArgs(int argc, const char* const* argv, ServerArgs& out, std::string& error) {
-    static const std::string_view kValueOptions[] = {
-        "--listen",  "--version",       "--password",   "--admin-password",
-        "--welcome", "--ping-interval", "--id-interval"};
-    for (int i = 0; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg == "--help") {
-            out.help = true;
-            continue;
-        }
-        // Both "--name value" and "--name=value".
-        std::string value;
-        const size_t equals = arg.find('=');
-        const bool inlineValue = equals != std::string_view::npos;
-        if (inlineValue) {
-            value = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
-        }
-        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), arg) ==
-            std::end(kValueOptions)) {
-            error = "unknown argument \"" + std::string(argv[i]) + "\"";
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption listen(QStringLiteral("listen"), QString(),
+                                    QStringLiteral("HOST:PORT"));
+    const QCommandLineOption serverVersion(QStringLiteral("server-version"), QString(),
+                                           QStringLiteral("N"));
+    const QCommandLineOption password(QStringLiteral("password"), QString(),
+                                      QStringLiteral("TEXT"));
+    const QCommandLineOption adminPassword(QStringLiteral("admin-password"), QString(),
+                                           QStringLiteral("TEXT"));
+    const QCommandLineOption welcome(QStringLiteral("welcome"), QString(), QStringLiteral("TEXT"));
+    const QCommandLineOption pingInterval(QStringLiteral("ping-interval"), QString(),
+                                          QStringLiteral("S"));
+    const QCommandLineOption idInterval(QStringLiteral("id-interval"), QString(),
+                                        QStringLiteral("S"));
+    parser.addOptions({help, version, listen, serverVersion, password, adminPassword, welcome,
+                       pingInterval, idInterval});
+    // The parser takes the program's name first.
+    QStringList arguments{QStringLiteral("tavro-server")};
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments)) {
+        // The one other failure: a value option at the very end, without its value.
+        error = !parser.unknownOptionNames().isEmpty()
+                    ? "unknown argument \"" + Spelled(parser.unknownOptionNames().front()) + "\""
+                    : "option " + std::string(argv[argc - 1]) + " needs a value";
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = "unknown argument \"" + parser.positionalArguments().front().toStdString() + "\"";
+        return false;
+    }
+    out.help = parser.isSet(help);
+    out.version = parser.isSet(version);
+
+    CServerOptions& o = out.options;
+    const auto value = [&parser](const QCommandLineOption& option) {
+        return parser.value(option).toStdString();
+    };
+    if (parser.isSet(listen)) {
+        HostPort where;
+        if (!ParseHostPort(value(listen), where, error)) {
+            error = "--listen: " + error;
             return false;
         }
-        if (!inlineValue) {
-            if (i + 1 == argc) {
-                error = "option " + std::string(arg) + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-        }
-        CServerOptions& o = out.options;
-        if (arg == "--listen") {
-            HostPort where;
-            if (!ParseHostPort(value, where, error)) {
-                error = "--listen: " + error;
-                return false;
-            }
-            o.listen = value;
-        } else if (arg == "--version") {
-            if (!ParseVersion(value, o.version)) {
-                error = "--version takes a whole number from 0 to " + std::to_string(INT32_MAX) +
-                        ", not \"" + value + "\"";
-                return false;
-            }
-        } else if (arg == "--password") {
-            o.password = value;
-        } else if (arg == "--admin-password") {
-            o.adminPassword = value;
-        } else if (arg == "--welcome") {
-            o.welcome = value;
-        } else {
-            auto& interval = arg == "--ping-interval" ? o.pingInterval : o.idInterval;
-            if (!ParseSeconds(value, interval)) {
-                error =
-                    std::string(arg) + " takes seconds from 0 to 1000000, not \"" + value + "\"";
-                return false;
-            }
+        o.listen = value(listen);
+    }
+    if (parser.isSet(serverVersion) && !ParseVersion(value(serverVersion), o.version)) {
+        error = "--server-version takes a whole number from 0 to " + std::to_string(INT32_MAX) +
+                ", not \"" + value(serverVersion) + "\"";
+        return false;
+    }
+    if (parser.isSet(password))
+        o.password = value(password);
+    if (parser.isSet(adminPassword))
+        o.adminPassword = value(adminPassword);
+    if (parser.isSet(welcome))
+        o.welcome = value(welcome);
+    for (const auto& [option, interval] :
+         {std::pair{&pingInterval, &o.pingInterval}, std::pair{&idInterval, &o.idInterval}}) {
+        if (parser.isSet(*option) && !ParseSeconds(value(*option), *interval)) {
+            error = Spelled(option->names().front()) + " takes seconds from 0 to 1000000, not \"" +
+                    value(*option) + "\"";
+            return false;
         }
     }
     return true;

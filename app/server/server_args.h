@@ -8,6 +8,7 @@
 struct ServerArgs {
     CServerOptions options;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments after the program name. On failure returns false and

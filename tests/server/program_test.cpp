@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,7 +28,9 @@ using Strings = std::vector<std::string>;
 // One run of the program with its standard output and error on pipes.
 class CProgramRun {
 public:
-    CProgramRun(const std::string& path, Strings args) {
+    // With journal set, the program's standard error is named by JOURNAL_STREAM,
+    // as systemd names a service's.
+    CProgramRun(const std::string& path, Strings args, bool journal = false) {
         args.insert(args.begin(), path);
         std::vector<char*> argv;
         for (std::string& a : args)
@@ -40,7 +43,20 @@ public:
         posix_spawn_file_actions_init(&files);
         posix_spawn_file_actions_adddup2(&files, out[1], 1);
         posix_spawn_file_actions_adddup2(&files, err[1], 2);
-        EXPECT_EQ(posix_spawn(&pid_, path.c_str(), &files, nullptr, argv.data(), environ), 0);
+        std::vector<std::string> environment;
+        for (char** e = environ; *e; ++e)
+            if (!std::string_view(*e).starts_with("JOURNAL_STREAM="))
+                environment.emplace_back(*e);
+        struct stat st {};
+        fstat(err[1], &st);
+        if (journal)
+            environment.push_back("JOURNAL_STREAM=" + std::to_string(st.st_dev) + ":" +
+                                  std::to_string(st.st_ino));
+        std::vector<char*> envp;
+        for (std::string& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        EXPECT_EQ(posix_spawn(&pid_, path.c_str(), &files, nullptr, argv.data(), envp.data()), 0);
         posix_spawn_file_actions_destroy(&files);
         close(out[1]);
         close(err[1]);
@@ -117,10 +133,13 @@ TEST_F(ServerProgram, RejectsBadArgumentsWithStatus2) {
     CProgramRun help(path_, {"--help"});
     EXPECT_EQ(help.Finish(), 0);
     EXPECT_TRUE(help.Out().starts_with("Usage: tavro-server [OPTION]..."));
+    CProgramRun version(path_, {"--version"});
+    EXPECT_EQ(version.Finish(), 0);
+    EXPECT_TRUE(version.Out().starts_with("tavro-server 1.")) << version.Out();
 
     const std::vector<std::pair<Strings, std::string>> cases = {
         {{"--bogus"}, "unknown argument \"--bogus\""},
-        {{"--version", "12a"}, "--version takes a whole number"},
+        {{"--server-version", "12a"}, "--server-version takes a whole number"},
         {{"--ping-interval", "-1"}, "--ping-interval takes seconds from 0 to 1000000"},
         {{"--id-interval=soon"}, "--id-interval takes seconds"},
         {{"--listen", "[::1]"}, "--listen: \"[::1]\" is not HOST:PORT"},
@@ -136,7 +155,7 @@ TEST_F(ServerProgram, RejectsBadArgumentsWithStatus2) {
 
 TEST_F(ServerProgram, ServesUntilSigtermAndLogsEachEventWithATimestamp) {
     CProgramRun run(path_,
-                    {"--listen", "127.0.0.1:0", "--version=199", "--welcome", "Hi there",
+                    {"--listen", "127.0.0.1:0", "--server-version=199", "--welcome", "Hi there",
                      "--ping-interval", "0.2", "--password", "pw", "--admin-password", "boss"});
     // The first line names the port the system picked.
     const std::string first = run.ErrLine();
@@ -177,6 +196,24 @@ TEST_F(ServerProgram, ExitsWith1WhenItCannotListen) {
     CProgramRun second(path_, {"--listen", "127.0.0.1:" + port});
     EXPECT_EQ(second.Finish(), 1);
     EXPECT_NE(second.Err().find("Address already in use"), std::string::npos) << second.Err();
+}
+
+// Under systemd each line starts with its priority, which the journal keeps
+// (journalctl -p warning); SIGHUP stops the server as SIGTERM does.
+TEST_F(ServerProgram, LinesCarryTheirPriorityWhenStandardErrorIsTheJournal) {
+    CProgramRun run(path_,
+                    {"--listen", "127.0.0.1:0", "--server-version", "100", "--password", "pw"},
+                    /*journal=*/true);
+    EXPECT_TRUE(run.ErrLine().starts_with("<4>")); // the password warning
+    EXPECT_TRUE(run.ErrLine().starts_with("<6>")); // listening
+    run.Signal(SIGHUP);
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_TRUE(run.ErrLine().starts_with("<6>")) << run.Err(); // stopping on SIGHUP
+    EXPECT_NE(run.Err().find("stopping on SIGHUP"), std::string::npos) << run.Err();
+
+    CProgramRun failed(path_, {"--listen", "nowhere.invalid:1"}, /*journal=*/true);
+    EXPECT_EQ(failed.Finish(), 1);
+    EXPECT_TRUE(failed.Err().starts_with("<3>")) << failed.Err();
 }
 
 } // namespace
