@@ -34,9 +34,9 @@ void CChoreThread::Run() {
     while (!stopping_) {
         woken_ = false;
         lock.unlock();
-        const Clock::time_point now = Clock::now();
-        const Clock::time_point next = std::min(chores_(now), now + kLongestSleep);
+        const std::chrono::steady_clock::duration sleep =
+            std::min<std::chrono::steady_clock::duration>(chores_(), kLongestSleep);
         lock.lock();
-        changed_.wait_until(lock, next, [this] { return woken_ || stopping_; });
+        changed_.wait_for(lock, sleep, [this] { return woken_ || stopping_; });
     }
 }

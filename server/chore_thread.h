@@ -7,13 +7,13 @@
 #include <thread>
 
 // A thread that runs the server's timed chores. The chores run once at
-// start, then whenever the deadline they returned passes or Wake() is called;
-// between runs the thread sleeps on a condition variable.
+// start, then whenever the time they asked to sleep has passed or Wake() is
+// called; between runs the thread sleeps on a condition variable.
 class CChoreThread {
 public:
-    using Clock = std::chrono::steady_clock;
-    // Runs the chores due at now; returns when to run them next.
-    using Chores = std::function<Clock::time_point(Clock::time_point now)>;
+    // Runs the chores that are due; returns how long to sleep until the next
+    // is due.
+    using Chores = std::function<std::chrono::steady_clock::duration()>;
 
     ~CChoreThread() { Stop(); }
 

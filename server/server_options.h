@@ -36,6 +36,12 @@ struct CServerOptions {
     // Admin Notify to every administration station at this interval (and
     // whenever a station joins or leaves a room); zero for changes only.
     std::chrono::milliseconds adminNotifyInterval{2000};
+    // The clock that the intervals and time-outs run on. Tests replace it
+    // with one that moves only when they move it; the chores see a move
+    // within the time that was left to their next deadline.
+    std::function<std::chrono::steady_clock::time_point()> now = [] {
+        return std::chrono::steady_clock::now();
+    };
     // The time that restriction ends are measured against, in seconds since
     // 1970 UTC. Tests replace it with a clock they move.
     std::function<int64_t()> utcSeconds = [] { return int64_t(std::time(nullptr)); };

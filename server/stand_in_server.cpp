@@ -49,11 +49,14 @@ bool CStandInServer::Start(std::string& error) {
     log_("listening on " + listener_.Address() + " as version " + std::to_string(options_.version) +
          (options_.password.empty() ? "" : ", password required") +
          (options_.adminPassword.empty() ? "" : ", administration enabled"));
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = options_.now();
     nextPing_ = now + options_.pingInterval;
     nextSendId_ = now + options_.idInterval;
     nextAdminNotify_ = now + options_.adminNotifyInterval;
-    chores_.Start([this](Clock::time_point at) { return RunChores(at); });
+    chores_.Start([this] {
+        const Clock::time_point now = options_.now();
+        return RunChores(now) - now;
+    });
     acceptThread_ = std::thread([this] { AcceptLoop(); });
     started_ = true;
     return true;
@@ -97,7 +100,7 @@ void CStandInServer::AcceptLoop() {
 void CStandInServer::AddStation(int fd, const std::string& peer) {
     auto station =
         std::make_shared<CStation>(nextStationId_++, fd, peer, options_.maxQueuedMessages,
-                                   static_cast<CStation::IEvents&>(*this));
+                                   static_cast<CStation::IEvents&>(*this), options_.now);
     log_(station->Label() + " connected");
     {
         std::lock_guard lock(stationsMutex_);
@@ -136,7 +139,7 @@ void CStandInServer::OnMessage(CStation& station, std::unique_ptr<CMsg> message)
             break;
         std::shared_ptr<CMsg> shared = std::move(message);
         conference_.OnAudio(station, std::static_pointer_cast<const CSoundMessage>(shared),
-                            Clock::now());
+                            options_.now());
         break;
     }
     case kCmdEndTx:
@@ -146,7 +149,7 @@ void CStandInServer::OnMessage(CStation& station, std::unique_ptr<CMsg> message)
         Drop(station, "said Bye");
         break;
     case kCmdPing:
-        station.NotePingReply(Clock::now());
+        station.NotePingReply(options_.now());
         break;
     case kCmdDummy: // the filler after each sound message
         break;
@@ -214,7 +217,7 @@ void CStandInServer::Drop(CStation& station, const std::string& reason) {
             return;
         kept = found->second;
         active_.erase(found);
-        closing_.push_back({kept, Clock::now() + kCloseGrace});
+        closing_.push_back({kept, options_.now() + kCloseGrace});
     }
     log_(station.Label() + " disconnected: " + reason);
     // Closing first keeps a join that races with this drop from putting the

@@ -34,9 +34,10 @@ std::array<int32_t, 4> PeerIpv4(int fd) {
 }
 } // namespace
 
-CStation::CStation(int id, int fd, std::string peer, size_t maxQueued, IEvents& events)
-    : id_(id), peer_(std::move(peer)), maxQueued_(maxQueued), events_(events), stream_(fd),
-      ipv4_(PeerIpv4(fd)), lastActivity_(Clock::now().time_since_epoch()) {}
+CStation::CStation(int id, int fd, std::string peer, size_t maxQueued, IEvents& events,
+                   std::function<Clock::time_point()> now)
+    : id_(id), peer_(std::move(peer)), maxQueued_(maxQueued), events_(events), now_(std::move(now)),
+      stream_(fd), ipv4_(PeerIpv4(fd)), lastActivity_(now_().time_since_epoch()) {}
 
 CStation::~CStation() {
     Abort();
@@ -122,7 +123,7 @@ void CStation::ReadLoop() {
             events_.OnReadEnd(*this, err);
             return;
         }
-        lastActivity_ = Clock::now().time_since_epoch();
+        lastActivity_ = now_().time_since_epoch();
         if (IsSound(*message))
             ++soundReceived_;
         // After a hang-up the reader only waits for the peer to close, so

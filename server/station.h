@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -37,7 +38,9 @@ public:
         ~IEvents() = default;
     };
 
-    CStation(int id, int fd, std::string peer, size_t maxQueued, IEvents& events);
+    // The station's activity is timed on `now`, the server's clock.
+    CStation(int id, int fd, std::string peer, size_t maxQueued, IEvents& events,
+             std::function<Clock::time_point()> now);
     ~CStation();
     CStation(const CStation&) = delete;
     CStation& operator=(const CStation&) = delete;
@@ -98,6 +101,7 @@ private:
     const std::string peer_;
     const size_t maxQueued_;
     IEvents& events_;
+    const std::function<Clock::time_point()> now_;
     CSocketStream stream_;
     CStopFlag stop_;
     COutgoingQueue queue_;

@@ -3,9 +3,11 @@
 #include "tests/support/socket_pair.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -24,6 +26,21 @@ std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t n) {
 void Send(CSocketStream& s, const std::vector<uint8_t>& bytes) {
     CStopFlag stop;
     ASSERT_TRUE(WriteBytes(s, stop, bytes.data(), bytes.size()));
+}
+
+// Waits until the count of bytes that wait in the socket to be read meets `condition`.
+bool WaitForUnread(const CSocketStream& s, const std::function<bool(int)>& condition) {
+    for (int i = 0; i < 5000; ++i) {
+        int unread = 0;
+        if (ioctl(s.Fd(), FIONREAD, &unread) == 0 && condition(unread))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+bool Drained(int unread) {
+    return unread == 0;
 }
 
 TEST(WireIo, StringPrefixFormsRoundTrip) {
@@ -66,10 +83,11 @@ TEST(WireIo, BytesArrivingOneAtATimeAreAssembled) {
     std::vector<uint8_t> stream = {0x0A, 0x86, 0x00, 0x00, 0x00, 0x0C};
     std::vector<uint8_t> text = Encoded("hello");
     stream.insert(stream.end(), text.begin(), text.end());
+    // Each byte is sent once the reader has taken the one before.
     std::thread writer([&] {
         for (uint8_t byte : stream) {
             Send(*pair.a, {byte});
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            EXPECT_TRUE(WaitForUnread(*pair.b, Drained));
         }
     });
     int err = -1;
@@ -135,8 +153,9 @@ TEST(WireIo, StopEndsAWaitingReadAndAWaitingWrite) {
     Send(*pair.a, {0x01, 0x02});
     int err = -1;
     int32_t value = 0;
+    // The stop comes once the read has taken the two bytes and waits for the rest.
     std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(WaitForUnread(*pair.b, Drained));
         stop.Set();
     });
     EXPECT_FALSE(ReadInt32(*pair.b, stop, value, err));
@@ -147,7 +166,7 @@ TEST(WireIo, StopEndsAWaitingReadAndAWaitingWrite) {
     stop.Reset();
     std::vector<uint8_t> big(8 << 20, 0x55);
     std::thread stopper2([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(WaitForUnread(*pair.b, [](int unread) { return unread > 0; }));
         stop.Set();
     });
     EXPECT_TRUE(WriteBytes(*pair.a, stop, big.data(), big.size()));

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <future>
 #include <thread>
 
 namespace {
@@ -64,13 +65,22 @@ private:
     std::thread thread_;
 };
 
-// A rig keying object whose COM port 4 is the slave side of a pseudo-terminal.
+size_t Count(const Bytes& bytes, uint8_t byte) {
+    return size_t(std::count(bytes.begin(), bytes.end(), byte));
+}
+
+// A rig keying object whose COM port 4 is the slave side of a pseudo-terminal. Its squelch
+// changes go to `events`, through `onSquelch` when one is given.
 struct RigOnPty {
-    RigOnPty() {
+    explicit RigOnPty(std::function<void(bool)> onSquelch = nullptr) {
         ini.LoadText("[COM_PORTS]\nCOM4=" + pty.SlavePath() + "\n");
         RigKeyingOptions options;
         options.devicePath = [this](int port) { return ComPortDevicePath(ini, port); };
-        options.onSquelch = events.Callback();
+        options.onSquelch = [this, onSquelch = std::move(onSquelch)](bool open) {
+            events.Callback()(open);
+            if (onSquelch)
+                onSquelch(open);
+        };
         options.onError = [](const std::string& message, const std::string& detail) {
             ADD_FAILURE() << message << ": " << detail;
         };
@@ -101,32 +111,44 @@ TEST(RigKeyingOverPty, ILinkBoardReceivesTAndR) {
     EXPECT_EQ(board.Received(), (Bytes{'R', 'T', 'R', 'T', 'R'}));
 }
 
+// An answer that comes while the client waits for none (here: while the monitor reports the
+// squelch, which the test holds it in) is not taken for the answer to the next poll.
 TEST(RigKeyingOverPty, HalvekBoardExchangeSurvivesALateAnswer) {
-    RigOnPty r;
+    std::promise<void> reporting;
+    std::promise<void> letGo;
+    const std::shared_future<void> letGoSignal = letGo.get_future().share();
+    std::atomic<bool> firstOpen{true};
+    RigOnPty r([&](bool open) {
+        if (!open || !firstOpen.exchange(false))
+            return;
+        reporting.set_value();
+        letGoSignal.wait_for(std::chrono::seconds(3));
+    });
     ASSERT_TRUE(r.pty.IsOpen());
     RigSettings s;
     s.keyingMethod = RigKeyingMethod::Halvek;
     s.halvekPort = 4;
     const uint8_t control = HalvekControlByte(s);
     std::atomic<uint8_t> status{0x0F}; // level 0
-    std::atomic<bool> first{true};
     CBoardSimulator board(r.pty.MasterFd(), [&](uint8_t byte) {
-        if (byte == control && first.exchange(false)) {
-            // The answer to the initialisation comes after the client has stopped waiting.
-            // Read as a status it would mean level 15, an open squelch.
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            return Bytes{0x00};
-        }
         return Bytes{byte == control ? status.load() : uint8_t(0)};
     });
 
     r.rig->OpenRigPort(s);
-    ASSERT_TRUE(board.WaitFor(
-        [&](const Bytes& b) { return std::count(b.begin(), b.end(), control) >= 5; }));
+    ASSERT_TRUE(board.WaitFor([&](const Bytes& b) { return Count(b, control) >= 3; }));
     EXPECT_TRUE(r.events.Events().empty());
     status = 0x08; // level 7
-    ASSERT_TRUE(r.events.WaitForCount(1));
-    EXPECT_TRUE(r.events.Events()[0].open);
+    ASSERT_EQ(reporting.get_future().wait_for(std::chrono::seconds(3)), std::future_status::ready);
+    // Read as a status the late byte would mean level 0, a closed squelch.
+    const size_t polls = Count(board.Received(), control);
+    const uint8_t late = 0x0F;
+    ASSERT_EQ(::write(r.pty.MasterFd(), &late, 1), 1);
+    letGo.set_value();
+    // Once the board has the second poll after it, the first one's answer has been read.
+    ASSERT_TRUE(board.WaitFor([&](const Bytes& b) { return Count(b, control) >= polls + 2; }));
+    const auto events = r.events.Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events[0].open);
 
     r.rig->Key();
     ASSERT_TRUE(board.WaitFor([](const Bytes& b) { return b.back() == kHalvekPtt; }));

@@ -41,15 +41,13 @@ TEST(RigSquelch, CtsOpensAtOnceAndClosesOnlyWhenItStaysForHalfASecond) {
     EXPECT_LE(f.events.Events()[0].statusReads, readsAtOpen + 1); // no confirmation
 
     // A blip of four reads (about 200 ms) is dropped.
-    f.device.SetCts(true);
-    HoldFor(f.device, 4);
-    f.device.SetCts(false);
+    f.device.BlipCts(true, 4);
     HoldFor(f.device, 15);
     EXPECT_EQ(f.events.Events().size(), 1u);
 
-    f.device.SetCts(true);
     const auto closedAt = steady_clock::now();
     const int readsAtClose = f.device.StatusReads();
+    f.device.SetCts(true);
     ASSERT_TRUE(f.events.WaitForCount(2));
     const CSquelchEvents::Event closed = f.events.Events()[1];
     EXPECT_FALSE(closed.open);

@@ -35,3 +35,9 @@ std::unique_ptr<CTestStation> CServerRun::Joined(const std::string& callSign,
     station->Join(callSign, room, command);
     return station;
 }
+
+std::function<std::chrono::steady_clock::time_point()> ServerClock(const CManualClock& clock) {
+    return [&clock] {
+        return std::chrono::steady_clock::time_point(std::chrono::milliseconds(clock.Ticks()));
+    };
+}

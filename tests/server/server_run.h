@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/clock.h"
 #include "server/stand_in_server.h"
 #include "tests/server/test_station.h"
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,3 +32,7 @@ private:
     std::vector<std::string> log_;
     std::unique_ptr<CStandInServer> server_; // last: stops before the log goes
 };
+
+// A server clock (CServerOptions::now) that reads `clock`, which moves only when
+// the test moves it: the timing rules then hold whatever the machine's load.
+std::function<std::chrono::steady_clock::time_point()> ServerClock(const CManualClock& clock);

@@ -32,6 +32,8 @@ struct CFakeSerialDevice::State {
     SerialOpenError failOpen = SerialOpenError::None;
     bool cts = false;
     bool dsr = false;
+    bool blipCts = false;
+    int blipReads = 0; // status reads left that give blipCts
     bool failStatus = false;
     bool unplugged = false;
     Responder responder;
@@ -106,6 +108,10 @@ public:
         state_->Changed();
         if (state_->failStatus || state_->unplugged)
             return std::nullopt;
+        if (state_->blipReads > 0) {
+            --state_->blipReads;
+            return ModemLines{state_->blipCts, state_->dsr};
+        }
         return ModemLines{state_->cts, state_->dsr};
     }
     bool WriteByte(uint8_t byte) override {
@@ -179,6 +185,12 @@ void CFakeSerialDevice::Unplug(bool unplugged) {
 void CFakeSerialDevice::SetCts(bool asserted) {
     std::lock_guard lock(state_->mutex);
     state_->cts = asserted;
+}
+
+void CFakeSerialDevice::BlipCts(bool asserted, int reads) {
+    std::lock_guard lock(state_->mutex);
+    state_->blipCts = asserted;
+    state_->blipReads = reads;
 }
 
 void CFakeSerialDevice::SetDsr(bool asserted) {

@@ -44,6 +44,9 @@ public:
     // opens work.
     void Unplug(bool unplugged);
     void SetCts(bool asserted);
+    // CTS reads as `asserted` for the next `reads` status reads, then as set before: a blip
+    // of an exact length, however the reads are timed.
+    void BlipCts(bool asserted, int reads);
     void SetDsr(bool asserted);
     // While set, ModemStatus fails (the read is still counted).
     void FailModemStatus(bool fail);
