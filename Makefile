@@ -5,9 +5,10 @@ SANITIZE_DIR := build/sanitize
 TSAN_DIR     := build/tsan
 RELEASE_DIR  := build/release
 FUZZ_DIR     := build/fuzz
+PACKAGE_DIR  ?= build/package
 JOBS         ?= $(shell nproc)
 
-.PHONY: run test tsan deps build bench fuzz format clean screenshots
+.PHONY: run test tsan deps build bench fuzz format clean screenshots package
 
 deps:
 	@./scripts/install-deps.sh
@@ -47,6 +48,20 @@ fuzz:
 	@./scripts/install-deps.sh --fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRO_TESTS=OFF -DTAVRO_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+# The Debian package, built with Debian's hardening flags into $(PACKAGE_DIR),
+# then checked (packaging/check-package.sh: desktop entry, service unit, lintian).
+package:
+	@./scripts/install-deps.sh --package
+	CFLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+		cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+		-DTAVRO_TESTS=OFF -DTAVRO_BENCH=OFF
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	rm -f $(PACKAGE_DIR)/tavro_*.deb
+	cd $(PACKAGE_DIR) && cpack
+	./packaging/check-package.sh $(PACKAGE_DIR)/tavro_*.deb
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

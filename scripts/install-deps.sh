@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when missing.
-# --run adds what `make run` needs, --fuzz what `make fuzz` needs.
+# --run adds what `make run` needs, --fuzz what `make fuzz` needs, --package
+# what `make package` needs to build and check the Debian package.
 # Run as root on Debian 12; without root it only names what is missing.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
 case "${1:-}" in
   --run) packages+=(espeak-ng) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  --package) packages+=(dpkg-dev file lintian desktop-file-utils librsvg2-bin systemd) ;;
 esac
 
 missing=()
