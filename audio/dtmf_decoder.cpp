@@ -1,7 +1,5 @@
 #include "audio/dtmf_decoder.h"
 
-#include "audio/sound_packet.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -66,11 +64,6 @@ GroupPeak ScanGroup(const int* level) {
     return peak;
 }
 
-CDtmfDecoder& ProcessDecoder() {
-    static CDtmfDecoder decoder;
-    return decoder;
-}
-
 } // namespace
 
 CDtmfDecoder::CDtmfDecoder() {
@@ -108,12 +101,6 @@ bool CDtmfDecoder::Process(std::span<const int16_t> samples, const int gain[kDtm
     return keyPresent;
 }
 
-void CDtmfDecoder::Detect(CSoundPacket& packet, const int gain[kDtmfTones], int level[kDtmfTones]) {
-    const size_t count = std::min(packet.samples.size(), size_t(std::max(packet.sampleCount, 0)));
-    if (Process(std::span<const int16_t>(packet.samples.data(), count), gain, level))
-        packet.silent = true;
-}
-
 bool CDtmfDecoder::EvaluateBlock(const int gain[kDtmfTones], int level[kDtmfTones]) {
     for (int k = 0; k < kDtmfTones; ++k) {
         const float re = q1_[k] - cosine_[k] * q2_[k];
@@ -135,23 +122,11 @@ bool CDtmfDecoder::EvaluateBlock(const int gain[kDtmfTones], int level[kDtmfTone
         // Counting stops past the press's third block, which is all that matters.
         if (repeatCount_ < 3)
             ++repeatCount_;
-        if (repeatCount_ == 2 && sink_)
-            sink_(key);
+        if (repeatCount_ == 2)
+            Emit(key);
     } else {
         lastKey_ = key;
         repeatCount_ = 0;
     }
     return true;
-}
-
-void InitDtmf() {
-    ProcessDecoder().Init();
-}
-
-void DetectDtmf(CSoundPacket& packet, const int gain[kDtmfTones], int level[kDtmfTones]) {
-    ProcessDecoder().Detect(packet, gain, level);
-}
-
-void SetDtmfKeySink(CDtmfDecoder::KeySink sink) {
-    ProcessDecoder().SetKeySink(std::move(sink));
 }

@@ -1,13 +1,7 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <span>
+#include "audio/dtmf_detector.h"
 
-class CSoundPacket;
-
-// Number of DTMF tones: four of the low group, then four of the high group.
-constexpr int kDtmfTones = 8;
 // Samples per detection block (about 37.4 ms at 8000 Hz).
 constexpr int kDtmfBlockSamples = 299;
 
@@ -16,25 +10,19 @@ constexpr int kDtmfBlockSamples = 299;
 // audio may come in pieces of any size. A key press is handed to the key
 // sink once, on the third consecutive block that shows the same key; the
 // same key counts again only after a block without a key.
-class CDtmfDecoder {
+class CDtmfDecoder : public IDtmfDetector {
 public:
-    using KeySink = std::function<void(char key)>;
-
     CDtmfDecoder();
 
     // Computes the filter coefficients and starts a new block. The last key
     // seen and its repeat count are kept.
-    void Init();
-    void SetKeySink(KeySink sink) { sink_ = std::move(sink); }
+    void Init() override;
 
     // Runs the filters over samples. gain[k] scales tone k's filter output
     // into level[k] (0 to 32768) at the end of each block. Returns true when
     // a key was present in a block that ended within these samples.
     bool Process(std::span<const int16_t> samples, const int gain[kDtmfTones],
-                 int level[kDtmfTones]);
-    // Process over a packet's samples; marks the packet silent when a key
-    // was present, so the tones are not sent on.
-    void Detect(CSoundPacket& packet, const int gain[kDtmfTones], int level[kDtmfTones]);
+                 int level[kDtmfTones]) override;
 
 private:
     // Turns the filter state into levels, clears it and decides on a key.
@@ -50,11 +38,4 @@ private:
     int32_t sampleCounter_ = 0;
     char lastKey_ = '-';
     int32_t repeatCount_ = 0;
-    KeySink sink_;
 };
-
-// The decoder of the process, which capture feeds.
-void InitDtmf();
-void DetectDtmf(CSoundPacket& packet, const int gain[kDtmfTones], int level[kDtmfTones]);
-// Where the process decoder hands each recognised key press.
-void SetDtmfKeySink(CDtmfDecoder::KeySink sink);

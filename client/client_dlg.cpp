@@ -82,12 +82,15 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
     // Capture runs the decoder on this thread; each key is handled as a
     // message of its own, after the capture buffer.
     dtmfKeyReceiver = this;
+    UseDtmfDetector(settings_.dtmfDetector);
     SetDtmfKeySink([this](char key) { PostToUi([this, key] { OnDtmfDigit(key); }); });
 }
 
 CClient_TavroDlg::~CClient_TavroDlg() {
     if (dtmfKeyReceiver == this) {
+        // The process's decoder goes back to how it started.
         SetDtmfKeySink(nullptr);
+        UseDtmfDetector(DtmfDetectorKind::Blocks299);
         dtmfKeyReceiver = nullptr;
     }
     link_.reset();

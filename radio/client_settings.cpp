@@ -113,6 +113,7 @@ void LoadClientSettings(const CIniFile& ini, ClientSettings& s) {
 
     for (int i = 0; i < int(s.dtmfGain.size()); ++i)
         s.dtmfGain[i] = ini.GetInt(kClientSection, Key("DTMF%d", i), 3000);
+    s.dtmfDetector = DtmfDetectorKindOf(ini.GetInt(kClientSection, "DTMFDETECTOR", 0));
 
     LoadPresets(ini, s.presets);
     s.announcementTickSeconds = ini.GetInt(kClientSection, "IdleMessageTick", 60);
@@ -161,6 +162,7 @@ void SaveClientSettings(CIniFile& ini, const ClientSettings& s) {
 
     for (int i = 0; i < int(s.dtmfGain.size()); ++i)
         number(Key("DTMF%d", i), s.dtmfGain[i]);
+    number("DTMFDETECTOR", int(s.dtmfDetector));
 
     number("nPreset", int(s.presets.size()));
     for (int i = 0; i < int(s.presets.size()); ++i) {

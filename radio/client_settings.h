@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/dtmf_detector.h"
 #include "radio/announcement.h"
 #include "radio/preset_server.h"
 
@@ -43,6 +44,8 @@ struct ClientSettings {
     bool alwaysOnTop = false;
     bool lineIn = false;
     std::array<int, 8> dtmfGain{3000, 3000, 3000, 3000, 3000, 3000, 3000, 3000};
+    // The DTMF detector that capture feeds, stored by its number.
+    DtmfDetectorKind dtmfDetector = DtmfDetectorKind::Blocks299;
     std::vector<CPresetServer> presets;
     int announcementTickSeconds = 60;
     std::vector<CAnnounceMent> announcements;

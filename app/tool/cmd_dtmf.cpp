@@ -14,15 +14,18 @@
 #include <string>
 
 namespace {
-const char kUsage[] = "Usage: tavro-tool dtmf FILE.wav [--gain N]\n"
+const char kUsage[] = "Usage: tavro-tool dtmf FILE.wav [--gain N] [--detector D]\n"
                       "Loads FILE.wav as an announcement is loaded (8000 Hz mono), runs the DTMF\n"
                       "decoder over it in 200 ms packets with gain N for every tone (default\n"
-                      "3000) and prints the recognised keys on one line.\n";
+                      "3000) and prints the recognised keys on one line. D picks the detector as\n"
+                      "the gateway's setting DTMFDETECTOR does: 0 (default) the 299-sample one,\n"
+                      "1 the sliding one that also hears short keys.\n";
 } // namespace
 
 int RunDtmf(int argc, char** argv) {
     int gain = 3000;
-    const IntOption options[] = {{"--gain", 0, INT_MAX, &gain}};
+    int detector = 0;
+    const IntOption options[] = {{"--gain", 0, INT_MAX, &gain}, {"--detector", 0, 1, &detector}};
     std::vector<std::string> files;
     if (const auto code = ParseToolArgs(argc, argv, {kUsage, options, 1, 1}, files))
         return *code;
@@ -35,6 +38,7 @@ int RunDtmf(int argc, char** argv) {
     }
 
     std::string keys;
+    UseDtmfDetector(DtmfDetectorKindOf(detector));
     SetDtmfKeySink([&keys](char key) { keys += key; });
     InitDtmf();
     int gains[kDtmfTones];

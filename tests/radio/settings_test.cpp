@@ -108,6 +108,7 @@ TEST_F(SettingsTest, RoundTripThroughTheFile) {
     client.voxLevel = 32768;
     client.alwaysOnTop = client.lineIn = true;
     client.dtmfGain = {1, 2, 3, 4, 5, 6, 7, 32000};
+    client.dtmfDetector = DtmfDetectorKind::Sliding106;
     client.presets = {BuiltIn(1), {"Home", "secret", 1, "", "home.example.org"}, BuiltIn(0)};
     client.announcementTickSeconds = 5;
     client.announcements = {{0, "/srv/id.wav", 3}, {1, "QRV", -7}};
@@ -147,7 +148,7 @@ TEST_F(SettingsTest, KeysAreWrittenInFileOrder) {
     EXPECT_EQ(KeysOf(text, "Tavro_CLIENT"),
               "HOST CALL COMM ROOM PSWD ID R PASS "
               "PORT WPM FREQ VOL COUR ALC FRID IDLE SQUE RECO DIAL VOX VOVB VOXL ONTOP LINE "
-              "DTMF0 DTMF1 DTMF2 DTMF3 DTMF4 DTMF5 DTMF6 DTMF7 "
+              "DTMF0 DTMF1 DTMF2 DTMF3 DTMF4 DTMF5 DTMF6 DTMF7 DTMFDETECTOR "
               "nPreset P0Name P0Pass P0Room P0Server P0Port IdleMessageTick "
               "nAnnounce File0 Tick0 Morse0 HelpWmf HelpMorse DiscWmf DiscMorse "
               "DisableWmf DisableMorse ConnectDTMF DisconnectDTMF AUDIO_IN");
@@ -296,9 +297,13 @@ TEST_F(SettingsTest, ShorterListsLeaveOldEntriesIgnored) {
 }
 
 TEST_F(SettingsTest, ValueRules) {
-    // Only a stored 1 switches VOX on.
+    // Only a stored 1 switches VOX on, or picks the sliding DTMF detector.
     EXPECT_FALSE(LoadClient("[Tavro_CLIENT]\nVOVB=2\n").voxEnabled);
     EXPECT_TRUE(LoadClient("[Tavro_CLIENT]\nVOVB=1\n").voxEnabled);
+    EXPECT_EQ(LoadClient("[Tavro_CLIENT]\nDTMFDETECTOR=1\n").dtmfDetector,
+              DtmfDetectorKind::Sliding106);
+    EXPECT_EQ(LoadClient("[Tavro_CLIENT]\nDTMFDETECTOR=2\n").dtmfDetector,
+              DtmfDetectorKind::Blocks299);
 
     // The VOX level follows the silence level only while it has no value of its own.
     EXPECT_EQ(LoadClient("[Tavro_CLIENT]\nVOX=2000\n").voxLevel, 2000);
