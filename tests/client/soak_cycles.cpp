@@ -210,6 +210,8 @@ std::string CSoakGateway::RunCycle(int cycle) {
     const int drops = events_.drops;
     const int connections = events_.connections;
     const size_t playbackOpens = waveOut_->OpenAttempts().size();
+    // Each cycle looks only at what it plays.
+    waveOut_->ForgetWritten();
 
     std::string failure = Drop(point, cycle);
     if (!failure.empty())
@@ -278,7 +280,6 @@ std::string CSoakGateway::Drop(DropPoint point, int cycle) {
 }
 
 std::string CSoakGateway::KeyWithRoomAudio() {
-    const size_t written = waveOut_->Written().size();
     for (int i = 0; i < kRoomAudioPackets; ++i)
         if (!peer_->Send(*ToneMessage()))
             return "room audio could not be sent";
@@ -290,9 +291,8 @@ std::string CSoakGateway::KeyWithRoomAudio() {
             kWaitMs))
         return "room audio did not key the transmitter";
     const auto heard = [&] {
-        const std::vector<std::vector<int16_t>>& buffers = waveOut_->Written();
-        for (size_t i = written; i < buffers.size(); ++i)
-            for (int16_t sample : buffers[i])
+        for (const std::vector<int16_t>& buffer : waveOut_->Written())
+            for (int16_t sample : buffer)
                 if (sample != 0)
                     return true;
         return false;
@@ -316,7 +316,8 @@ bool CSoakGateway::PlayOut(size_t playbackOpens) {
             waveOut_->Play();
             client_->OnTimer(kHeartbeatTimer);
             return waveOut_->OpenAttempts().size() > playbackOpens && waveIn_->IsStarted() &&
-                   !waveOut_->IsOpen() && !serial_.Rts() && !client_->RigKeying().IsLampOn();
+                   !waveOut_->IsOpen() && !serial_.Rts() &&
+                   !client_->RigKeying().IsLampOn();
         },
         kWaitMs);
 }

@@ -13,19 +13,24 @@
 namespace {
 
 constexpr int kCycles = 50;
-// Resident memory may move a little with the allocator's bookkeeping.
-constexpr long kRssMarginKb = 4 * 1024;
+// Resident memory may move a little with the allocator's bookkeeping (about
+// 0.7 MiB over these cycles under AddressSanitizer); a 64 KiB read buffer
+// kept per connection would pass it.
+constexpr long kRssMarginKb = 2 * 1024;
 
 TEST(Soak, FiftyDropsLeaveNothingBehind) {
     CSoakGateway gateway;
     ASSERT_EQ(gateway.Start(), "");
-    ProcessFigures settled;
+    ProcessFigures settled, now;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
         ASSERT_EQ(gateway.RunCycle(cycle), "") << "cycle " << cycle;
+        // Read after every cycle: each reading hands freed memory back first,
+        // so the heap does not spread between readings.
+        now = ReadProcessFigures();
         if (cycle + 1 == kSoakSettlingCycles)
-            settled = ReadProcessFigures();
+            settled = now;
     }
-    EXPECT_EQ(Growth(settled, ReadProcessFigures(), kRssMarginKb), std::vector<std::string>{});
+    EXPECT_EQ(Growth(settled, now, kRssMarginKb), std::vector<std::string>{});
 }
 
 } // namespace

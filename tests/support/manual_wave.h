@@ -125,6 +125,8 @@ public:
     void Fail(const std::string& reason);
     // The samples of every buffer accepted by Write, in order.
     const std::vector<std::vector<int16_t>>& Written() const { return written_; }
+    // Drops that record, so that a long run does not keep every buffer.
+    void ForgetWritten() { written_.clear(); }
 
 private:
     IWaveOutSink* sink_ = nullptr;
