@@ -316,8 +316,7 @@ bool CSoakGateway::PlayOut(size_t playbackOpens) {
             waveOut_->Play();
             client_->OnTimer(kHeartbeatTimer);
             return waveOut_->OpenAttempts().size() > playbackOpens && waveIn_->IsStarted() &&
-                   !waveOut_->IsOpen() && !serial_.Rts() &&
-                   !client_->RigKeying().IsLampOn();
+                   !waveOut_->IsOpen() && !serial_.Rts() && !client_->RigKeying().IsLampOn();
         },
         kWaitMs);
 }
@@ -346,8 +345,7 @@ std::string CSoakGateway::Handshake(bool leftOver) {
         std::unique_ptr<CMsg> speech = peer_->Read(kWaitMs);
         if (!speech || speech->command != kCmdSound ||
             static_cast<const CSoundMessage&>(*speech).payload != leftSpeech_)
-            return "the speech packet left at the drop did not come first, but " +
-                   Describe(speech);
+            return "the speech packet left at the drop did not come first, but " + Describe(speech);
         std::unique_ptr<CMsg> filler = peer_->Read(kWaitMs);
         if (!filler || filler->command != kCmdDummy ||
             static_cast<const CDummyMessage&>(*filler).length !=
