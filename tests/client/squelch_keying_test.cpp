@@ -2,6 +2,7 @@
 // never keys the transmitter. Only the operator's push-to-talk does.
 
 #include "client/control_ids.h"
+#include "platform/clock.h"
 #include "tests/client/event_loop.h"
 #include "tests/client/gateway_fixture.h"
 
@@ -15,11 +16,13 @@ constexpr char kDsrSquelchIni[] = "VOVB=0\n[TX_CTRL]\nTYPE=2\nCOMPORT=1\nLINE=0\
                                   "SQLREV=1\n[COM_PORTS]\nCOM1=/dev/tavro-test-rig\n";
 
 TEST(SquelchKeying, AnOpeningSquelchSendsAudioWithoutKeying) {
-    Gateway g({.rigIni = kDsrSquelchIni});
+    CManualClock clock;
+    Gateway g({.rigIni = kDsrSquelchIni, .clock = &clock});
     ASSERT_TRUE(g.ok);
     ASSERT_TRUE(g.waveIn->IsStarted());
     // Push-to-talk is armed a second after the connect.
-    RunFor(1200);
+    clock.Advance(1000);
+    ASSERT_TRUE(RunUntil([&] { return g.Client().PushToTalkButton().IsArmed(); }));
 
     g.serial.SetDsr(true);
     ASSERT_TRUE(RunUntil([&] { return g.Client().PushToTalkActive(); }));
