@@ -10,6 +10,8 @@ enum class RigKeyingMethod {
     ComPort = 2, // a control line of a serial port
     Vox = 3,     // the radio's own VOX: nothing to key
     Halvek = 4,  // a Halvek board on a serial port
+    Cm108 = 5,   // a GPIO pin of a CM108/CM119 USB sound chip
+    Gpio = 6,    // a line of a GPIO chip
 };
 
 // The serial port's control line that keys the transmitter (RigKeyingMethod::ComPort).
@@ -18,9 +20,13 @@ enum class RigKeyLine {
     Dtr = 1,
 };
 
-// The serial port's modem input that carries the receiver's squelch.
+// The input that carries the receiver's squelch: a modem input of the serial port
+// (RigKeyingMethod::ComPort), the volume-down input of the CM108/CM119 chip
+// (RigKeyingMethod::Cm108) or a GPIO line (RigKeyingMethod::Gpio).
 enum class RigSquelchLine {
     None = 0, // no squelch input: capture decides by VOX level
     Cts = 1,
     Dsr = 2,
+    Cm108VolumeDown = 3,
+    Gpio = 4,
 };

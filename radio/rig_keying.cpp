@@ -280,6 +280,7 @@ void CRigKeying::OpenRigPort(const RigSettings& settings) {
             reopenTimer_.Restart();
         }
     }
+    lines_.Open(settings);
     StartMonitorIfWatched();
     Unkey();
 }
@@ -315,6 +316,19 @@ void CRigKeying::StartMonitorIfWatched() {
 }
 
 void CRigKeying::CheckPort() {
+    switch (lines_.Check()) {
+    case CRigLineKeying::Change::Gone:
+        deadline_ = 0;
+        lamp_ = false;
+        keyed_ = false;
+        return;
+    case CRigLineKeying::Change::Back:
+        cannotKeyReported_ = false;
+        Unkey();
+        return;
+    case CRigLineKeying::Change::None:
+        break;
+    }
     bool lost = false;
     {
         std::lock_guard lock(portMutex_);
@@ -363,6 +377,7 @@ void CRigKeying::CloseRigPort() {
     Unkey();
     if (monitorThread_.joinable())
         monitorThread_.join();
+    lines_.Close();
     std::lock_guard lock(portMutex_);
     if (!port_)
         return;
@@ -392,7 +407,7 @@ void CRigKeying::ReportCannotKey() {
     std::string why;
     {
         std::lock_guard lock(portMutex_);
-        why = portProblem_;
+        why = lines_.IsUsed(settings_) ? lines_.Problem() : portProblem_;
     }
     Note("The transmitter cannot be keyed: " + why);
 }
@@ -411,6 +426,8 @@ void CRigKeying::Unkey() {
 bool CRigKeying::SetKeying(bool keyed) {
     std::lock_guard lock(portMutex_);
     const RigSettings& s = settings_;
+    if (lines_.IsUsed(s))
+        return lines_.Set(keyed);
     if (!PortFor(s))
         return true; // VOX and tone need no port
     if (!port_)
@@ -447,11 +464,11 @@ bool CRigKeying::IsKeyed() const {
 
 bool CRigKeying::IsPortOpen() const {
     std::lock_guard lock(portMutex_);
-    return port_ != nullptr;
+    return port_ != nullptr || lines_.IsOpen();
 }
 
 bool CRigKeying::IsMonitorRunning() const {
-    return monitorThread_.joinable();
+    return monitorThread_.joinable() || lines_.IsWatching();
 }
 
 RigKeyingMethod CRigKeying::KeyingMethod() const {

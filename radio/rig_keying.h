@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "platform/stop_flag.h"
+#include "radio/rig_line_keying.h"
 #include "radio/rig_settings.h"
 
 #include <atomic>
@@ -33,6 +34,9 @@ struct RigKeyingOptions {
     std::function<std::string(int port)> devicePath;
     // Makes the port object; empty makes a CSerialPort.
     std::function<std::unique_ptr<ISerialPort>()> portFactory;
+    // Opens the key line and squelch input of the CM108 and GPIO methods; empty opens the
+    // devices themselves (OpenRigLines).
+    std::function<RigLines(const RigSettings&)> linesFactory;
     // A squelch change seen by the monitor, called on the monitor's thread; the window queues
     // the push-to-talk command for it (open: start, closed: stop). CloseRigPort waits for a
     // call in progress, so it must not wait for the thread that closes the port.
@@ -52,7 +56,7 @@ struct RigKeyingOptions {
 };
 
 // Keys the transmitter by the chosen method and watches the receiver's squelch on the serial
-// port or the Halvek board. Key, Unkey, UnkeyAfter, CheckReleaseDeadline and the getters may be
+// port, the Halvek board or the input of the CM108 and GPIO methods (CRigLineKeying). Key, Unkey, UnkeyAfter, CheckReleaseDeadline and the getters may be
 // used from any thread; OpenRigPort, CloseRigPort and IsMonitorRunning from one thread (the
 // window's).
 class CRigKeying {
@@ -148,6 +152,9 @@ private:
 
     std::atomic<bool> lamp_{false};
     std::atomic<uint32_t> deadline_{0}; // 0: none
+
+    // The CM108 and GPIO methods' device, in place of the port.
+    CRigLineKeying lines_{options_};
 };
 
 // What the main window shows for the rig settings.

@@ -1,5 +1,6 @@
 #include "radio/rig_keying_dlg.h"
 
+#include "platform/cm108_report.h"
 #include "platform/com_ports.h"
 #include "platform/ini_file.h"
 
@@ -29,7 +30,10 @@ void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& d
     f.methodILink = s.keyingMethod == RigKeyingMethod::ILink;
     f.methodComPort = s.keyingMethod == RigKeyingMethod::ComPort;
     f.methodHalvek = s.keyingMethod == RigKeyingMethod::Halvek;
-    f.methodVox = !f.methodContinuousTone && !f.methodILink && !f.methodComPort && !f.methodHalvek;
+    f.methodCm108 = s.keyingMethod == RigKeyingMethod::Cm108;
+    f.methodGpio = s.keyingMethod == RigKeyingMethod::Gpio;
+    f.methodVox = !f.methodContinuousTone && !f.methodILink && !f.methodComPort &&
+                  !f.methodHalvek && !f.methodCm108 && !f.methodGpio;
 
     f.comPort = PortList(s.comPort);
     f.ilinkPort = PortList(s.ilinkPort);
@@ -53,6 +57,19 @@ void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& d
     f.halvekDigitalSquelchActiveHigh = s.halvekDigitalSquelchActiveHigh;
     f.analogSquelchLevel = std::clamp(s.halvekSquelchLevel, 0, kAnalogSquelchMaximum);
 
+    f.cm108Device = s.cm108Device;
+    for (int pin = kCm108FirstPin; pin <= kCm108LastPin; ++pin)
+        f.cm108Pin.entries.push_back("GPIO" + std::to_string(pin));
+    f.cm108Pin.selection = s.cm108Pin - kCm108FirstPin;
+    f.cm108InvertKeying = s.cm108InvertKeying;
+    f.cm108Squelch = s.squelchLine == RigSquelchLine::Cm108VolumeDown;
+    f.cm108InvertSquelch = s.cm108InvertSquelch;
+    f.gpioChip = s.gpioChip;
+    f.gpioKeyLine = s.gpioKeyLine;
+    f.gpioInvertKeying = s.gpioInvertKeying;
+    f.gpioSquelchLine = s.gpioSquelchLine;
+    f.gpioInvertSquelch = s.gpioInvertSquelch;
+
     if (!deviceNames.empty()) {
         f.audioDevice.entries.push_back("Default Audio");
         f.audioDevice.entries.insert(f.audioDevice.entries.end(), deviceNames.begin(),
@@ -71,6 +88,8 @@ RigSettings CRigKeyingDlg::Ok() const {
                      : f.methodILink          ? RigKeyingMethod::ILink
                      : f.methodComPort        ? RigKeyingMethod::ComPort
                      : f.methodHalvek         ? RigKeyingMethod::Halvek
+                     : f.methodCm108          ? RigKeyingMethod::Cm108
+                     : f.methodGpio           ? RigKeyingMethod::Gpio
                                               : RigKeyingMethod::Vox;
     s.comPort = PortOf(f.comPort, opened_.comPort);
     s.ilinkPort = PortOf(f.ilinkPort, opened_.ilinkPort);
@@ -89,6 +108,21 @@ RigSettings CRigKeyingDlg::Ok() const {
     s.squelchLine = f.squelchDsr   ? RigSquelchLine::Dsr
                     : f.squelchCts ? RigSquelchLine::Cts
                                    : RigSquelchLine::None;
+    // The CM108 and GPIO methods watch their own squelch input or none.
+    if (s.keyingMethod == RigKeyingMethod::Cm108)
+        s.squelchLine = f.cm108Squelch ? RigSquelchLine::Cm108VolumeDown : RigSquelchLine::None;
+    if (s.keyingMethod == RigKeyingMethod::Gpio)
+        s.squelchLine = f.gpioSquelchLine.empty() ? RigSquelchLine::None : RigSquelchLine::Gpio;
+    s.cm108Device = f.cm108Device;
+    if (f.cm108Pin.selection >= 0)
+        s.cm108Pin = f.cm108Pin.selection + kCm108FirstPin;
+    s.cm108InvertKeying = f.cm108InvertKeying;
+    s.cm108InvertSquelch = f.cm108InvertSquelch;
+    s.gpioChip = f.gpioChip;
+    s.gpioKeyLine = f.gpioKeyLine;
+    s.gpioInvertKeying = f.gpioInvertKeying;
+    s.gpioSquelchLine = f.gpioSquelchLine;
+    s.gpioInvertSquelch = f.gpioInvertSquelch;
     s.halvekSquelchLevel = f.analogSquelchLevel;
     if (f.audioDevice.selection >= 0)
         s.audioDevice = f.audioDevice.selection - 1;

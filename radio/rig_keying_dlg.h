@@ -21,6 +21,8 @@ struct RigKeyingDlgFields {
     bool methodComPort = false;
     bool methodVox = false;
     bool methodHalvek = false;
+    bool methodCm108 = false;
+    bool methodGpio = false;
 
     // "Com Port" of the COM keying, iLink and Halvek groups: "COM1" to "COM9".
     DlgList comPort;
@@ -48,6 +50,21 @@ struct RigKeyingDlgFields {
 
     // "Default Audio", then one entry per capture device.
     DlgList audioDevice;
+
+    // "CM108/CM119 Sound Chip": the hidraw device (empty: the first chip found), the key pin
+    // ("GPIO1" to "GPIO8"), squelch from the volume-down input, and the two inversions.
+    std::string cm108Device;
+    DlgList cm108Pin;
+    bool cm108InvertKeying = false;
+    bool cm108Squelch = false;
+    bool cm108InvertSquelch = false;
+
+    // "GPIO Lines": chip, key line and squelch line (empty: no squelch input), inversions.
+    std::string gpioChip;
+    std::string gpioKeyLine;
+    bool gpioInvertKeying = false;
+    std::string gpioSquelchLine;
+    bool gpioInvertSquelch = false;
 };
 
 // The logic of the rig keying dialog: Open fills the fields from the settings, the view lets

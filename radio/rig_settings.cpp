@@ -1,5 +1,6 @@
 #include "radio/rig_settings.h"
 
+#include "platform/cm108_report.h"
 #include "platform/ini_file.h"
 #include "radio/client_settings.h"
 
@@ -18,7 +19,7 @@ void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
         field = value >= 0 && value <= int(last) ? Choice(value) : defaultValue;
     };
 
-    choice("TYPE", s.keyingMethod, defaults.keyingMethod, RigKeyingMethod::Halvek);
+    choice("TYPE", s.keyingMethod, defaults.keyingMethod, RigKeyingMethod::Gpio);
     number("COMPORT", s.comPort, defaults.comPort);
     number("ILINK", s.ilinkPort, defaults.ilinkPort);
     number("FREQ", s.toneFrequencyHz, defaults.toneFrequencyHz);
@@ -29,10 +30,21 @@ void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
     flag("HVKDIGSQL", s.halvekDigitalSquelch, defaults.halvekDigitalSquelch);
     flag("HVKDIGSQLACT", s.halvekDigitalSquelchActiveHigh, defaults.halvekDigitalSquelchActiveHigh);
     number("HVKSQLLEVEL", s.halvekSquelchLevel, defaults.halvekSquelchLevel);
-    choice("SQLLINE", s.squelchLine, defaults.squelchLine, RigSquelchLine::Dsr);
+    choice("SQLLINE", s.squelchLine, defaults.squelchLine, RigSquelchLine::Gpio);
     flag("SQLREV", s.invertSquelch, defaults.invertSquelch);
     number("TxTimeout", s.txTimeoutSeconds, defaults.txTimeoutSeconds);
     number("TxRestart", s.txRestartSeconds, defaults.txRestartSeconds);
+    s.cm108Device = ini.GetText(kRigSection, "CM108DEV", defaults.cm108Device);
+    number("CM108PIN", s.cm108Pin, defaults.cm108Pin);
+    if (s.cm108Pin < kCm108FirstPin || s.cm108Pin > kCm108LastPin)
+        s.cm108Pin = defaults.cm108Pin;
+    flag("CM108REV", s.cm108InvertKeying, defaults.cm108InvertKeying);
+    flag("CM108SQLREV", s.cm108InvertSquelch, defaults.cm108InvertSquelch);
+    s.gpioChip = ini.GetText(kRigSection, "GPIOCHIP", defaults.gpioChip);
+    s.gpioKeyLine = ini.GetText(kRigSection, "GPIOKEYLINE", defaults.gpioKeyLine);
+    flag("GPIOREV", s.gpioInvertKeying, defaults.gpioInvertKeying);
+    s.gpioSquelchLine = ini.GetText(kRigSection, "GPIOSQLLINE", defaults.gpioSquelchLine);
+    flag("GPIOSQLREV", s.gpioInvertSquelch, defaults.gpioInvertSquelch);
     s.audioDevice = ini.GetInt(kClientSection, "AUDIO_IN", defaults.audioDevice);
 }
 
@@ -54,5 +66,14 @@ void SaveRigSettings(CIniFile& ini, const RigSettings& s) {
     number("SQLREV", s.invertSquelch);
     number("TxTimeout", s.txTimeoutSeconds);
     number("TxRestart", s.txRestartSeconds);
+    ini.SetText(kRigSection, "CM108DEV", s.cm108Device);
+    number("CM108PIN", s.cm108Pin);
+    number("CM108REV", s.cm108InvertKeying);
+    number("CM108SQLREV", s.cm108InvertSquelch);
+    ini.SetText(kRigSection, "GPIOCHIP", s.gpioChip);
+    ini.SetText(kRigSection, "GPIOKEYLINE", s.gpioKeyLine);
+    number("GPIOREV", s.gpioInvertKeying);
+    ini.SetText(kRigSection, "GPIOSQLLINE", s.gpioSquelchLine);
+    number("GPIOSQLREV", s.gpioInvertSquelch);
     ini.SetInt(kClientSection, "AUDIO_IN", s.audioDevice);
 }

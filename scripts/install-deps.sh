@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  libopencore-amrnb-dev libgsm1-dev libsimpleini-dev libasound2-dev
+  libopencore-amrnb-dev libgsm1-dev libsimpleini-dev libasound2-dev libgpiod-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core dbus-daemon
 )

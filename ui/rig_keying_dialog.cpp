@@ -95,7 +95,7 @@ QGroupBox* Group(const char* title, const char* name, QLayout* layout) {
 } // namespace
 
 CRigKeyingDialog::CRigKeyingDialog(CRigKeyingDlg& logic, QWidget* parent)
-    : QDialog(parent), logic_(logic) {
+    : QDialog(parent), logic_(logic), lineGroups_(logic.fields) {
     setWindowTitle(QStringLiteral("Rig Keying and Squelch Setup"));
 
     auto* left = new QVBoxLayout;
@@ -111,9 +111,15 @@ CRigKeyingDialog::CRigKeyingDialog(CRigKeyingDlg& logic, QWidget* parent)
     right->addWidget(MakeHalvekGroup());
     right->addStretch();
 
+    auto* lines = new QVBoxLayout;
+    lines->addWidget(lineGroups_.Cm108Group());
+    lines->addWidget(lineGroups_.GpioGroup());
+    lines->addStretch();
+
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addLayout(right);
+    columns->addLayout(lines);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -138,6 +144,8 @@ QGroupBox* CRigKeyingDialog::MakeMethodGroup() {
     methodComPort_ = Radio("Com Port", "methodComPort", f.methodComPort);
     methodVox_ = Radio("VOX", "methodVox", f.methodVox);
     methodHalvek_ = Radio("Halvek Board", "methodHalvek", f.methodHalvek);
+    methodCm108_ = Radio("CM108/CM119 Sound Chip", "methodCm108", f.methodCm108);
+    methodGpio_ = Radio("GPIO Lines", "methodGpio", f.methodGpio);
 
     methods_ = new QButtonGroup(this);
     auto* layout = new QVBoxLayout;
@@ -145,7 +153,9 @@ QGroupBox* CRigKeyingDialog::MakeMethodGroup() {
                                  {methodILink_, RigKeyingMethod::ILink},
                                  {methodComPort_, RigKeyingMethod::ComPort},
                                  {methodVox_, RigKeyingMethod::Vox},
-                                 {methodHalvek_, RigKeyingMethod::Halvek}}) {
+                                 {methodHalvek_, RigKeyingMethod::Halvek},
+                                 {methodCm108_, RigKeyingMethod::Cm108},
+                                 {methodGpio_, RigKeyingMethod::Gpio}}) {
         methods_->addButton(radio, int(method));
         layout->addWidget(radio);
     }
@@ -265,6 +275,7 @@ void CRigKeyingDialog::EnableGroupsOfMethod() {
     squelchGroup_->setEnabled(groups.squelchLines);
     ilinkGroup_->setEnabled(groups.ilink);
     halvekGroup_->setEnabled(groups.halvek);
+    lineGroups_.Enable(groups);
 }
 
 void CRigKeyingDialog::WriteFields() {
@@ -274,6 +285,9 @@ void CRigKeyingDialog::WriteFields() {
     f.methodComPort = methodComPort_->isChecked();
     f.methodVox = methodVox_->isChecked();
     f.methodHalvek = methodHalvek_->isChecked();
+    f.methodCm108 = methodCm108_->isChecked();
+    f.methodGpio = methodGpio_->isChecked();
+    lineGroups_.WriteFields();
 
     f.comPort.selection = comPort_->currentIndex();
     f.ilinkPort.selection = ilinkPort_->currentIndex();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/rig_line_groups.h"
+
 #include <QDialog>
 
 class CRigKeyingDlg;
@@ -38,7 +40,8 @@ private:
 
     QButtonGroup* methods_ = nullptr;
     QRadioButton *methodTone_ = nullptr, *methodILink_ = nullptr, *methodComPort_ = nullptr,
-                 *methodVox_ = nullptr, *methodHalvek_ = nullptr;
+                 *methodVox_ = nullptr, *methodHalvek_ = nullptr, *methodCm108_ = nullptr,
+                 *methodGpio_ = nullptr;
 
     QGroupBox *toneGroup_ = nullptr, *comKeyingGroup_ = nullptr, *squelchGroup_ = nullptr,
               *ilinkGroup_ = nullptr, *halvekGroup_ = nullptr;
@@ -60,6 +63,8 @@ private:
     QSlider* analogSquelchLevel_ = nullptr;
 
     QComboBox* audioDevice_ = nullptr;
+
+    CRigLineGroups lineGroups_;
 };
 
 // Runs the dialog modally over parent; true when it closed with OK.

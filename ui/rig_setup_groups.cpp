@@ -17,6 +17,12 @@ RigSetupGroups GroupsForMethod(RigKeyingMethod method) {
     case RigKeyingMethod::Halvek:
         groups.halvek = true;
         break;
+    case RigKeyingMethod::Cm108:
+        groups.cm108 = true;
+        break;
+    case RigKeyingMethod::Gpio:
+        groups.gpio = true;
+        break;
     case RigKeyingMethod::Vox:
         break;
     }

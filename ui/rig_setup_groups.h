@@ -10,6 +10,8 @@ struct RigSetupGroups {
     bool ilink = false;          // the iLink board's port
     bool halvek = false;         // the Halvek board's port and squelch
     bool squelchLines = false;   // squelch from CTS or DSR, and its "Invert Voltage"
+    bool cm108 = false;          // the CM108/CM119 chip's device, pin and squelch
+    bool gpio = false;           // the GPIO chip, its lines and their inversion
 
     bool operator==(const RigSetupGroups&) const = default;
 };

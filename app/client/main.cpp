@@ -65,7 +65,13 @@ void PrintUsage(FILE* out) {
         "  --help            show this text\n"
         "\n"
         "COMMAND LINE: empty; a room to join automatically within about 5 s with the\n"
-        "stored server settings; or \"#ROOM CALLSIGN\" for the test mode.\n",
+        "stored server settings; or \"#ROOM CALLSIGN\" for the test mode.\n"
+        "\n"
+        "Transmitter keying (TYPE in section [TX_CTRL] of the settings, or the window's\n"
+        "Rig Keying dialog): 0 continuous tone, 1 iLink board, 2 COM port RTS or DTR\n"
+        "(squelch on CTS or DSR), 3 the radio's VOX, 4 Halvek board, 5 GPIO pin of a\n"
+        "CM108/CM119 USB sound chip through /dev/hidraw (squelch on its Volume Down\n"
+        "input), 6 GPIO lines through libgpiod (squelch on a second line).\n",
         DefaultSettingsPath().c_str());
 }
 

@@ -154,7 +154,9 @@ TEST_F(SettingsTest, KeysAreWrittenInFileOrder) {
               "DisableWmf DisableMorse ConnectDTMF DisconnectDTMF AUDIO_IN");
     EXPECT_EQ(KeysOf(text, "TX_CTRL"), "TYPE COMPORT ILINK FREQ LEVEL LINE REV HVKCOMPORT "
                                        "HVKDIGSQL HVKDIGSQLACT HVKSQLLEVEL SQLLINE SQLREV "
-                                       "TxTimeout TxRestart");
+                                       "TxTimeout TxRestart CM108DEV CM108PIN CM108REV "
+                                       "CM108SQLREV GPIOCHIP GPIOKEYLINE GPIOREV GPIOSQLLINE "
+                                       "GPIOSQLREV");
     EXPECT_NE(text.find("\nVOXL=1280\n"), std::string::npos);
     EXPECT_NE(text.find("\nAUDIO_IN=-1\n"), std::string::npos);
 }
@@ -367,7 +369,7 @@ TEST_F(SettingsTest, RigChoicesAreStoredAsNumbersAndUnknownNumbersGiveFirstStart
 
     // Numbers that name no choice, as a hand-edited file may hold.
     for (const char* text :
-         {"[TX_CTRL]\nTYPE=5\nLINE=2\nSQLLINE=3\n", "[TX_CTRL]\nTYPE=-1\nLINE=-1\nSQLLINE=-1\n"}) {
+         {"[TX_CTRL]\nTYPE=7\nLINE=2\nSQLLINE=5\n", "[TX_CTRL]\nTYPE=-1\nLINE=-1\nSQLLINE=-1\n"}) {
         SCOPED_TRACE(text);
         ini.LoadText(text);
         LoadRigSettings(ini, rig);
