@@ -62,6 +62,8 @@ std::vector<Condition> Conditions() {
     c.push_back(Keys("40/40 ms, low -11, high -3 dBm0", "keys", Shape(40, 40, -11, -3)));
     c.push_back(Keys("40/40 ms, low -20, high -28 dBm0", "keys", Shape(40, 40, -20, -28)));
     c.push_back(Keys("40/40 ms, low -28, high -20 dBm0", "keys", Shape(40, 40, -28, -20)));
+    c.push_back(Keys("100/100 ms, both -3 dBm0", "keys", Shape(100, 100, -3, -3)));
+    c.push_back(Keys("100/100 ms, both -20 dBm0", "keys", Shape(100, 100, -20, -20)));
     c.push_back(Keys("100/100 ms, both -28 dBm0", "keys", Shape(100, 100, -28, -28)));
     c.push_back(Keys("100/100 ms, low -3, high -11 dBm0", "keys", Shape(100, 100, -3, -11)));
     c.push_back(Keys("40/40 ms, both +1.5%", "keys", Shape(40, 40, -10, -10, 0.015, 0.015)));
