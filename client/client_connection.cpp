@@ -63,7 +63,7 @@ void CClient_TavroDlg::OnConnectDone(bool connected, bool resolved, const std::s
         return;
     }
     if (options_.events)
-        options_.events->Note("Connect failed: " + settings_.serverHost + ":" +
+        options_.events->Warning("Connect failed: " + settings_.serverHost + ":" +
                               std::to_string(settings_.serverPort) + ": " + error);
     // An automatic attempt fails silently; a person is asked whether to retry.
     const bool ask = resolved && !connectionWanted_ && !testMode_ && !closing_;
@@ -185,7 +185,7 @@ void CClient_TavroDlg::OnConnectionLost() {
 
 void CClient_TavroDlg::OnConnectionLost(const std::string& reason) {
     if (options_.events && link_->State().Connected())
-        options_.events->Note("Connection ended: " + reason);
+        options_.events->Warning("Connection ended: " + reason);
     OnConnectionLost();
 }
 

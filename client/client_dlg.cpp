@@ -522,7 +522,7 @@ void CClient_TavroDlg::ShowServerError(const std::string& line) {
 void CClient_TavroDlg::OnTimer(int id) {
     if (id == kReceiveTimeoutTimer) {
         if (options_.events)
-            options_.events->Note("No message from the server for 30 s: disconnecting");
+            options_.events->Warning("No message from the server for 30 s: disconnecting");
         Disconnect(false);
         return;
     }
@@ -532,6 +532,8 @@ void CClient_TavroDlg::OnTimer(int id) {
     if (id == kHeartbeatTimer) {
         Arm();
         audio_->Heartbeat();
+        if (const uint32_t ms = overs_.TakeEnded())
+            Note(StringPrintf("Receiver over ended: %.1f s sent to the room", ms / 1000.0));
     }
     if (id == kTestModeTimer)
         TestModeStep();

@@ -11,6 +11,7 @@
 #include "client/dialog_controls.h"
 #include "client/push_to_talk_button.h"
 #include "client/queued_call.h"
+#include "client/receiver_overs.h"
 #include "client/room_roster.h"
 #include "client/server_link.h"
 #include "client/user_prompt.h"
@@ -124,6 +125,9 @@ public:
     void OnConnectionLost();
     void GoToServer(const std::string& host, const std::string& room, int port);
     bool IsConnected() const { return link_->State().IsConnected(); }
+    // Has the watchdog connect within its period (about 5 s) to the stored
+    // server and room, as a room on the command line does.
+    void ConnectSoon() { link_->State().SetReconnectWanted(true); }
 
     // Announcements and DTMF commands (UI thread). PlayAnnouncement sends a
     // text in Morse (morse nonzero) or plays a WAV file over the air;
@@ -230,7 +234,7 @@ private:
     void OnServerMessage(CMsg& msg) override;
     void OnReceiveTimeout() override { OnTimer(kReceiveTimeoutTimer); }
     void OnReconnectDue() override { OnConnect(); }
-    void OnSoundSent() override { RestartActivity(); }
+    void OnSoundSent(bool silent) override;
 
     // The receive thread's dispatch.
     void HandleVersion(int32_t serverVersion);
@@ -276,6 +280,8 @@ private:
     CElapsedTimer activity_;
     std::atomic<int> tickCount_{0};
     CDtmfCommands dtmf_;
+    // The receiver's overs as they go to the room (any thread).
+    CReceiverOvers overs_{options_.clock ? *options_.clock : SystemClock()};
     std::mutex morseLock_;
     CMorse morse_;
 

@@ -17,4 +17,8 @@ public:
     virtual void TalkerChanged(const std::string& talker) = 0;
     virtual void KeyingChanged(bool keyed) = 0;
     virtual void Note(const std::string& line) = 0;
+    // Something went wrong that the gateway rides out (a connect that
+    // failed, a connection that ended by itself): a note that a log marks
+    // as a warning.
+    virtual void Warning(const std::string& line) { Note(line); }
 };

@@ -48,6 +48,10 @@ public:
         for (IClientEvents* r : receivers_)
             r->Note(line);
     }
+    void Warning(const std::string& line) override {
+        for (IClientEvents* r : receivers_)
+            r->Warning(line);
+    }
 
 private:
     std::vector<IClientEvents*> receivers_;

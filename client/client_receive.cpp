@@ -72,6 +72,10 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
         if (msg.command == kCmdSendId ? s.forceIdEnabled : s.idIfIdleEnabled) {
             QueueSwitchToPlayback();
             QueueMorse(s.idText);
+            PostToUi([this, id = s.idText, idle = msg.command == kCmdIdleId] {
+                Note("Morse ID \"" + id + "\" sent" +
+                     (idle ? " (the server asked, the room being idle)" : " (the server asked)"));
+            });
         }
         break;
     }
@@ -81,6 +85,9 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
             QueueSwitchToPlayback();
             QueueMorse(s.courtesyText);
             RestartActivity();
+            PostToUi([this, text = s.courtesyText] {
+                Note("Courtesy \"" + text + "\" sent in Morse");
+            });
         }
         break;
     }
@@ -149,7 +156,7 @@ void CClient_TavroDlg::HandleVersion(int32_t serverVersion) {
     if (serverVersion < kEndTxVersion) {
         PostToUi([this] {
             if (options_.events)
-                options_.events->Note("The server is too old for administration: disconnecting");
+                options_.events->Warning("The server is too old for administration: disconnecting");
         });
         link_->RequestStop();
         return;
@@ -162,6 +169,12 @@ void CClient_TavroDlg::HandleVersion(int32_t serverVersion) {
 }
 
 // ---- end of a transmission
+
+void CClient_TavroDlg::OnSoundSent(bool silent) {
+    RestartActivity();
+    if (!silent && overs_.SoundSent())
+        PostToUi([this] { Note("Receiver over started: sending to the room"); });
+}
 
 void CClient_TavroDlg::EndTransmission() {
     SwitchToPlayback();

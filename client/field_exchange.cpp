@@ -39,12 +39,48 @@ size_t CharacterCount(const std::string& text) {
     return count;
 }
 
+// The settings key ("Tavro_CLIENT") that stores a field, for messages about it.
+const char* SettingOf(int id, int templateId) {
+    switch (id) {
+    case IDC_SERVER:
+        return "HOST";
+    case IDC_PORT:
+        return "PORT";
+    case IDC_SERVER_PASSWORD:
+        return templateId == kAdminTemplate ? "PASS" : "PSWD";
+    case IDC_CALLSIGN:
+        return "CALL";
+    case IDC_COMMENT:
+        return "COMM";
+    case IDC_TALK_GROUP:
+        return "ROOM";
+    case IDC_CW_SPEED:
+        return "WPM";
+    case IDC_CW_FREQUENCY:
+        return "FREQ";
+    case IDC_ID_TEXT:
+        return "ID";
+    case IDC_COURTESY_TEXT:
+        return "R";
+    case IDC_CW_VOLUME:
+        return "VOL";
+    case IDC_SQUELCH_SETTLING:
+        return "SQUE";
+    case IDC_CONNECT_CODE:
+        return "ConnectDTMF";
+    case IDC_DISCONNECT_CODE:
+        return "DisconnectDTMF";
+    default:
+        return "";
+    }
+}
+
 // One direction of the exchange: fields into members, each step reporting
 // whether its field passed.
 class FieldReader {
 public:
-    FieldReader(CDialogControls& controls, IUserPrompt& prompt)
-        : controls_(controls), prompt_(prompt) {}
+    FieldReader(CDialogControls& controls, IUserPrompt& prompt, int templateId)
+        : controls_(controls), prompt_(prompt), templateId_(templateId) {}
 
     bool Text(int id, std::string& member, size_t maxChars = std::string::npos) {
         std::string text = controls_.Text(id);
@@ -113,13 +149,14 @@ private:
     // Shows the message (none when empty) and returns the focus to the field.
     bool Fail(int id, const std::string& message) {
         if (!message.empty())
-            prompt_.ShowMessage(message, "", IUserPrompt::Icon::Stop);
+            prompt_.ShowFieldMessage(SettingOf(id, templateId_), message);
         controls_.SetFocus(id);
         return false;
     }
 
     CDialogControls& controls_;
     IUserPrompt& prompt_;
+    int templateId_;
 };
 
 std::string& PasswordField(ClientSettings& settings, int templateId) {
@@ -130,7 +167,7 @@ std::string& PasswordField(ClientSettings& settings, int templateId) {
 
 bool SaveFields(CDialogControls& controls, ClientSettings& settings, IUserPrompt& prompt,
                 bool showCallsignMessages, int templateId) {
-    FieldReader read(controls, prompt);
+    FieldReader read(controls, prompt, templateId);
     return read.Text(IDC_SERVER, settings.serverHost) &&
            read.Integer(IDC_PORT, settings.serverPort, 1, 65535) &&
            read.Text(IDC_SERVER_PASSWORD, PasswordField(settings, templateId)) &&

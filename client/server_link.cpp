@@ -4,6 +4,7 @@
 #include "audio/sound_packet.h"
 #include "client/dial_internet.h"
 #include "platform/clock.h"
+#include "platform/socket_error_text.h"
 #include "platform/tcp_connect.h"
 #include "protocol/conference_messages.h"
 
@@ -26,7 +27,7 @@ std::string ReadErrorText(int err) {
     case kErrStopped:
         return "stopped";
     default:
-        return "socket error";
+        return SocketErrorSentence(err);
     }
 }
 } // namespace
@@ -165,7 +166,7 @@ void CServerLink::ReceiveThread() {
         int err = 0;
         std::unique_ptr<CMsg> msg = ReadMessage(*stream_, stop_, err);
         if (!msg) {
-            reason = ReadErrorText(err) + " (code " + std::to_string(err) + ")";
+            reason = ReadErrorText(err);
             break;
         }
         lastMessageTicks_ = SystemClock().Ticks();
@@ -211,7 +212,7 @@ void CServerLink::TransmitThread() {
             const int fillerLength = std::max(0, kSoundUnitBytes - int(sound->length));
             if (!CDummyMessage(uint16_t(fillerLength)).Write(*stream_, stop_))
                 error = true;
-            client_.OnSoundSent();
+            client_.OnSoundSent(packet->silent);
         }
         // Then the control messages.
         while (!error && !stop_.IsSet()) {

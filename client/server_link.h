@@ -41,8 +41,8 @@ public:
     // Receive thread: one message from the server. Pings are answered by the
     // link itself.
     virtual void OnServerMessage(CMsg& msg) = 0;
-    // Transmit thread: one sound packet went out.
-    virtual void OnSoundSent() = 0;
+    // Transmit thread: one sound packet went out (silent: a packet of silence).
+    virtual void OnSoundSent(bool silent) = 0;
 };
 
 // The one TCP connection to the conference server: the connect attempt off

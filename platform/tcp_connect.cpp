@@ -1,5 +1,6 @@
 #include "platform/tcp_connect.h"
 
+#include "platform/socket_error_text.h"
 #include "platform/stop_flag.h"
 
 #include <arpa/inet.h>
@@ -33,7 +34,7 @@ int ConnectAddress(const addrinfo& ai, int timeoutMs, const CStopFlag& stop, std
     if (connect(fd, ai.ai_addr, ai.ai_addrlen) == 0)
         return fd;
     if (errno != EINPROGRESS) {
-        error = std::strerror(errno);
+        error = SocketErrorSentence(errno);
         close(fd);
         return -1;
     }
@@ -48,7 +49,7 @@ int ConnectAddress(const addrinfo& ai, int timeoutMs, const CStopFlag& stop, std
         return -1;
     }
     if (ready == 0) {
-        error = "timed out";
+        error = "the server did not answer in time";
         close(fd);
         return -1;
     }
@@ -56,7 +57,7 @@ int ConnectAddress(const addrinfo& ai, int timeoutMs, const CStopFlag& stop, std
     socklen_t length = sizeof result;
     getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length);
     if (result != 0) {
-        error = std::strerror(result);
+        error = SocketErrorSentence(result);
         close(fd);
         return -1;
     }

@@ -5,10 +5,16 @@
 #include "client/automation_proxy.h"
 #include "client/client_dlg.h"
 #include "client/client_events_fanout.h"
+#include "client/field_exchange.h"
 #include "client/program_version.h"
 #include "platform/alsa_mixer.h"
 #include "platform/alsa_wave.h"
+#include "platform/clock.h"
 #include "platform/display.h"
+#include "platform/file_target.h"
+#include "platform/input_file.h"
+#include "platform/instance_lock.h"
+#include "platform/log_line.h"
 #include "platform/settings_path.h"
 #include "radio/settings_store.h"
 #include "ui/announcements_dialog.h"
@@ -19,6 +25,7 @@
 #include "ui/rig_keying_dialog.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDBusConnection>
 #include <QSocketNotifier>
 
@@ -27,16 +34,27 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
 namespace {
 int signalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
-    const char byte = 1;
+// The byte written is the signal's number, for the log.
+void OnSignal(int signal) {
+    const char byte = char(signal);
     [[maybe_unused]] ssize_t n = write(signalPipe[1], &byte, 1);
+}
+
+const char* SignalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "SIGTERM";
+    }
 }
 
 void PrintUsage(FILE* out) {
@@ -65,7 +83,11 @@ void PrintUsage(FILE* out) {
         "  --help            show this text\n"
         "\n"
         "COMMAND LINE: empty; a room to join automatically within about 5 s with the\n"
-        "stored server settings; or \"#ROOM CALLSIGN\" for the test mode.\n"
+        "stored server settings; or \"#ROOM CALLSIGN\" for the test mode. Headless,\n"
+        "an empty command line joins the stored room.\n"
+        "\n"
+        "SIGINT, SIGTERM and SIGHUP close the program as closing the window does. One\n"
+        "gateway runs on a settings file at a time: a second one refuses to start.\n"
         "\n"
         "Transmitter keying (TYPE in section [TX_CTRL] of the settings, or the window's\n"
         "Rig Keying dialog): 0 continuous tone, 1 iLink board, 2 COM port RTS or DTR\n"
@@ -85,6 +107,15 @@ void ListAudioDevices() {
         std::printf("No sound card found that can both record and play.\n");
 }
 
+void LogLine(const std::string& line) {
+    WriteLogLine(LogPriority::Info, line);
+}
+
+int Fatal(const std::string& text) {
+    WriteFatalLine("tavro-client: " + text);
+    return 1;
+}
+
 struct Arguments {
     bool headless = false;
     bool admin = false;
@@ -96,56 +127,74 @@ struct Arguments {
 
 // Returns -1 to go on, otherwise the exit code.
 int ParseArguments(int argc, char** argv, Arguments& args) {
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            PrintUsage(stdout);
-            return 0;
-        }
-        if (a == "--version") {
-            std::printf("tavro-client %s\n", ProgramVersionText().c_str());
-            return 0;
-        }
-        if (a == "--list-audio") {
-            ListAudioDevices();
-            return 0;
-        }
-        if (a == "--audio-in" && i + 1 < argc) {
-            args.audioIn = argv[++i];
-        } else if (a == "--audio-out" && i + 1 < argc) {
-            args.audioOut = argv[++i];
-        } else if (a == "--headless") {
-            args.headless = true;
-        } else if (a == "--admin") {
-            args.admin = true;
-        } else if (a == "--config" && i + 1 < argc) {
-            args.config = argv[++i];
-        } else if (a == "--answer" && i + 1 < argc) {
-            const std::string value = argv[++i];
-            if (value != "yes" && value != "no") {
-                std::fprintf(stderr, "tavro-client: --answer takes yes or no\n");
-                return 2;
-            }
-            args.answer = value == "yes";
-        } else if (a == "--") {
-            ++i;
-            break;
-        } else if (a.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "tavro-client: unknown or incomplete option '%s'\n\n", a.c_str());
-            PrintUsage(stderr);
+    QCommandLineParser parser;
+    // Everything from the first word of the command line on is the command line.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption listAudio(QStringLiteral("list-audio"));
+    const QCommandLineOption headless(QStringLiteral("headless"));
+    const QCommandLineOption admin(QStringLiteral("admin"));
+    const QCommandLineOption config(QStringLiteral("config"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption answer(QStringLiteral("answer"), QString(), QStringLiteral("yes|no"));
+    const QCommandLineOption audioIn(QStringLiteral("audio-in"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption audioOut(QStringLiteral("audio-out"), QString(),
+                                      QStringLiteral("FILE"));
+    parser.addOptions(
+        {help, version, listAudio, headless, admin, config, answer, audioIn, audioOut});
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tavro-client: %s\n\n", qPrintable(parser.errorText()));
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("tavro-client %s\n", ProgramVersionText().c_str());
+        return 0;
+    }
+    if (parser.isSet(listAudio)) {
+        ListAudioDevices();
+        return 0;
+    }
+    if (parser.isSet(answer)) {
+        const QString value = parser.value(answer);
+        if (value != QLatin1String("yes") && value != QLatin1String("no")) {
+            std::fprintf(stderr, "tavro-client: --answer takes yes or no\n");
             return 2;
-        } else {
-            break;
         }
+        args.answer = value == QLatin1String("yes");
     }
-    for (; i < argc; ++i) {
-        if (!args.commandLine.empty())
-            args.commandLine += ' ';
-        args.commandLine += argv[i];
-    }
+    args.headless = parser.isSet(headless);
+    args.admin = parser.isSet(admin);
+    args.config = parser.value(config).toLocal8Bit().toStdString();
+    args.audioIn = parser.value(audioIn).toLocal8Bit().toStdString();
+    args.audioOut = parser.value(audioOut).toLocal8Bit().toStdString();
+    args.commandLine =
+        parser.positionalArguments().join(QLatin1Char(' ')).toLocal8Bit().toStdString();
     return -1;
 }
+
+// The first field of the stored settings that the window's field check
+// refuses, as "KEY: why", or empty.
+class CFieldCheck : public IUserPrompt {
+public:
+    void ShowMessage(const std::string& text, const std::string&, Icon) override {
+        if (refusal.empty())
+            refusal = text;
+    }
+    void ShowFieldMessage(const std::string& setting, const std::string& text) override {
+        if (refusal.empty())
+            refusal = setting + ": " + text;
+    }
+    bool AskYesNo(const std::string&) override { return false; }
+    std::string refusal;
+};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,11 +202,12 @@ int main(int argc, char** argv) {
     if (const int code = ParseArguments(argc, argv, args); code >= 0)
         return code;
     // Qt would abort without a display; say what to do instead.
-    if (!args.headless && !DisplayAvailable()) {
-        std::fprintf(stderr, "tavro-client: no display: set DISPLAY or WAYLAND_DISPLAY, or run "
-                             "with --headless\n");
-        return 1;
-    }
+    if (!args.headless && !DisplayAvailable())
+        return Fatal("no display: set DISPLAY or WAYLAND_DISPLAY, or run with --headless");
+    // A receiver file that cannot be read would play nothing.
+    if (!args.admin && !args.audioIn.empty())
+        if (const std::string problem = InputFileProblem(args.audioIn); !problem.empty())
+            return Fatal("--audio-in " + args.audioIn + ": " + problem);
 
     std::unique_ptr<QCoreApplication> app;
     if (args.headless)
@@ -168,15 +218,32 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Varnet - RF Gateway"));
     CSettingsStore store(args.config.empty() ? DefaultSettingsPath() : args.config);
     // A settings file that could not be saved would lose the settings at exit: refuse at once.
-    if (const std::string problem = store.CheckUsable(); !problem.empty()) {
-        std::fprintf(stderr, "tavro-client: %s\n", problem.c_str());
-        return 1;
+    if (const std::string problem = store.CheckUsable(); !problem.empty())
+        return Fatal(problem);
+    // Two gateways on one settings file would fight over the radio and the
+    // file. Administration leaves both alone and may run beside a gateway.
+    CInstanceLock lock;
+    if (!args.admin) {
+        const std::string settingsFile = FinalLinkTarget(store.Path()).value_or(store.Path());
+        pid_t holder = 0;
+        std::string error;
+        switch (lock.Take(settingsFile + ".lock", holder, error)) {
+        case CInstanceLock::Result::Taken:
+            break;
+        case CInstanceLock::Result::HeldByOther:
+            return Fatal("another tavro-client" +
+                         (holder > 0 ? " (process " + std::to_string(holder) + ")" : "") +
+                         " runs on the settings " + settingsFile +
+                         ": stop it first, or give this one another --config file");
+        case CInstanceLock::Result::Failed:
+            return Fatal(error);
+        }
     }
     LogLine("tavro-client " + ProgramVersionText() + "- settings " + store.Path());
 
-    CConsolePrompt consolePrompt(args.answer);
+    CConsolePrompt consolePrompt(args.answer, WriteLogLine);
     CMessageBoxPrompt windowPrompt;
-    CConsoleEvents events;
+    CConsoleEvents events(WriteLogLine, SystemClock());
     // The log and the automation object both follow what the window shows.
     CClientEventsFanOut eventReceivers;
     eventReceivers.Add(&events);
@@ -214,6 +281,8 @@ int main(int argc, char** argv) {
         };
     }
     auto dialog = std::make_unique<CClient_TavroDlg>(store, std::move(options));
+    events.Follow({[&] { return dialog && dialog->State().ReconnectWanted(); },
+                   [&] { return dialog && dialog->Settings().autoReconnect; }});
     const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
     if (!args.admin && (args.audioIn.empty() || args.audioOut.empty())) {
         const char* use = !args.audioIn.empty()    ? "playback"
@@ -234,7 +303,8 @@ int main(int argc, char** argv) {
         PickAlsaPcmName(id, devices, pcm);
         const std::string card = AlsaMixerCardForPcm(pcm);
         window->AttachMixers(
-            OpenAlsaMixer(dialog->Settings().lineIn ? MixerSource::Line : MixerSource::Microphone, card),
+            OpenAlsaMixer(dialog->Settings().lineIn ? MixerSource::Line : MixerSource::Microphone,
+                          card),
             OpenAlsaMixer(MixerSource::WaveOut, card));
     }
 
@@ -254,16 +324,16 @@ int main(int argc, char** argv) {
             window->hide();
     });
 
-    // SIGINT and SIGTERM close the program as closing the window does.
+    // SIGINT, SIGTERM and SIGHUP close the program as closing the window does.
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         std::perror("tavro-client: socketpair");
         return 1;
     }
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-        char byte;
+        char byte = 0;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
-        LogLine("Closing");
+        LogLine(std::string("Closing on ") + SignalName(byte));
         if (dialog->IsHiddenByClose())
             dialog->SetHeldByController(false); // a second signal ends a held window
         else if (window)
@@ -273,16 +343,39 @@ int main(int argc, char** argv) {
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 
     QObject::connect(dialog.get(), &CClient_TavroDlg::ended, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    // Headless there is no Connect button to press: without a room on the
-    // command line the gateway joins the stored room (as a service does).
-    if (args.headless && !args.admin && args.commandLine.empty())
-        args.commandLine = dialog->Settings().room;
     dialog->OnInitDialog(args.commandLine);
+    if (args.headless && !args.admin) {
+        // Headless nobody is there to correct a field: settings that the
+        // window's field check refuses stop the gateway at once.
+        ClientSettings checked = dialog->Settings();
+        CFieldCheck check;
+        if (!SaveFields(dialog->Controls(), checked, check, true))
+            return Fatal("settings " + store.Path() + ": " + check.refusal);
+        const ClientSettings& s = dialog->Settings();
+        // There is no Connect button to press: the stored room is joined as
+        // a room on the command line would be.
+        if (args.commandLine.empty()) {
+            if (s.serverHost.empty()) {
+                WriteLogLine(LogPriority::Warning,
+                             "No server to connect to: HOST is empty in [Tavro_CLIENT] of " +
+                                 store.Path() + "; waiting for one over D-Bus");
+            } else {
+                LogLine("No room on the command line: connecting within about 5 s to the "
+                        "stored server " +
+                        s.serverHost + ":" + std::to_string(s.serverPort) + ", room " + s.room);
+                dialog->ConnectSoon();
+            }
+        }
+        if (!s.autoReconnect)
+            WriteLogLine(LogPriority::Warning,
+                         "Auto-Reconnect is off (RECO=0 in [Tavro_CLIENT]): a lost connection "
+                         "will not be re-established");
+    }
     if (window) {
         window->show();
         LogLine("Window shown");

@@ -2,11 +2,6 @@
 
 #include <string>
 
-// Why the file at path cannot serve as a command's input: "no such file",
-// "is a directory", "empty file", or the system's reason it cannot be read
-// ("Permission denied"); empty when it can be read.
-std::string InputFileProblem(const std::string& path);
-
 // Prints "tavro-tool: PATH: PROBLEM" on standard error and returns true when
-// the file has a problem.
+// the file cannot be read as a command's input (see InputFileProblem).
 bool ReportInputFileProblem(const std::string& path);
