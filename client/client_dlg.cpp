@@ -45,7 +45,7 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
     : QObject(parent), store_(store), options_(std::move(options)), prompt_(*options_.prompt),
       pttButton_([this](int command) { OnCommand(command); },
                  [this](int command) { PostToUi([this, command] { OnCommand(command); }); }),
-      activity_(ClockOf(options_)), dtmf_(ClockOf(options_)) {
+      activity_(ClockOf(options_)), dtmf_(ClockOf(options_)), txTimeout_(ClockOf(options_)) {
     store_.LoadStartup(settings_, rigSettings_);
     morse_.Setup(settings_.cwToneHz, settings_.cwSpeedWpm, settings_.cwVolume);
 
@@ -150,6 +150,8 @@ void CClient_TavroDlg::ConfigureAudio() {
 void CClient_TavroDlg::OpenRigPort() {
     rigKeying_->OpenRigPort(rigSettings_);
     rigKeying_->SetSquelchSettlingMs(settings_.squelchSettlingMs);
+    txTimeout_.Configure(rigSettings_.txTimeoutEnabled, rigSettings_.txTimeoutSeconds,
+                         rigSettings_.txRestartSeconds);
     const RigWindowLayout layout = RigWindowLayoutFor(rigSettings_, settings_.voxLevel);
     controls_.SetText(IDC_VOX, layout.voxBoxCaption);
     controls_.SetText(IDC_INPUT_COLUMNS, layout.micSliderLabel);
@@ -543,8 +545,10 @@ void CClient_TavroDlg::OnTimer(int id) {
         options_.events->KeyingChanged(keyed);
     lastKeyed_ = keyed;
     rigKeying_->CheckReleaseDeadline();
-    if (id == kHeartbeatTimer)
+    if (id == kHeartbeatTimer) {
         rigKeying_->CheckPort();
+        CheckTransmitTimeout();
+    }
 }
 
 void CClient_TavroDlg::TestModeStep() {

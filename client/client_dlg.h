@@ -24,6 +24,7 @@
 #include "radio/rig_keying_dlg.h"
 #include "radio/rig_settings.h"
 #include "radio/settings_store.h"
+#include "radio/transmit_timeout.h"
 
 #include <QObject>
 #include <QTimer>
@@ -215,6 +216,8 @@ private:
     void OnAnnouncements();
     void OnEditPresets();
     void RestartAfterRigSetup();
+    // The transmit time-out's heartbeat duty (client_rig.cpp).
+    void CheckTransmitTimeout();
     void ShowServerError(const std::string& line);
     void ShowError(const std::string& text);
     void PostToUi(std::function<void()> call);
@@ -245,7 +248,7 @@ private:
     void AnnouncementTick();
     void ObeyDtmf(const CDtmfCommands::Decision& decision, const std::string& keys);
     void Note(const std::string& line);
-    void QueueSwitchToPlayback();
+    void QueueSwitchToPlayback(bool forRoomAudio = false);
 
     CSettingsStore& store_;
     Options options_;
@@ -282,6 +285,7 @@ private:
     CDtmfCommands dtmf_;
     // The receiver's overs as they go to the room (any thread).
     CReceiverOvers overs_{options_.clock ? *options_.clock : SystemClock()};
+    CTransmitTimeout txTimeout_;
     std::mutex morseLock_;
     CMorse morse_;
 

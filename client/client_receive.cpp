@@ -22,10 +22,11 @@ constexpr int kEndSilences = 15;
 // The engines run on the UI thread, so the receive thread has the switch made
 // there; what it queues for playback waits until playback runs. A switch still
 // queued when the connection has ended is dropped: the disconnect has already
-// sent the sound card back to capture.
-void CClient_TavroDlg::QueueSwitchToPlayback() {
-    PostToUi([this] {
-        if (IsConnected())
+// sent the sound card back to capture. So is one for room audio that the
+// transmit time-out has cut off since.
+void CClient_TavroDlg::QueueSwitchToPlayback(bool forRoomAudio) {
+    PostToUi([this, forRoomAudio] {
+        if (IsConnected() && !(forRoomAudio && txTimeout_.IsLockedOut()))
             SwitchToPlayback();
     });
 }
@@ -44,11 +45,15 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
     const bool admin = options_.templateId == kAdminTemplate;
     switch (msg.command) {
     case kCmdSound:
-        QueueSwitchToPlayback();
+        if (txTimeout_.DropRoomAudio())
+            break;
+        QueueSwitchToPlayback(true);
         PlaybackQueue().Add(MakeSoundPacket(static_cast<CSoundMessage&>(msg)));
         RestartActivity();
         break;
     case kCmdSilence: {
+        if (txTimeout_.DropRoomAudio())
+            break;
         auto packet = std::make_unique<CSoundPacket>();
         packet->silent = true;
         packet->ZeroIfSilent();
@@ -64,6 +69,7 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
     }
     case kCmdTalking:
         roster_.SetTalker(static_cast<CTalkingMessage&>(msg).talker);
+        txTimeout_.TalkerIs(static_cast<CTalkingMessage&>(msg).talker);
         RequestMemberRedraw();
         break;
     case kCmdSendId:

@@ -44,3 +44,21 @@ void CClient_TavroDlg::RestartAfterRigSetup() {
     SwitchToCapture(false);
     OpenRigPort();
 }
+
+// A station that keeps talking would hold the transmitter for minutes: the
+// over is cut, and what the room sends is dropped until another station talks
+// or the room has been quiet for the restart time.
+void CClient_TavroDlg::CheckTransmitTimeout() {
+    if (txTimeout_.Expired(rigKeying_->IsKeyed())) {
+        Note("Transmit time-out: keyed for " + std::to_string(rigSettings_.txTimeoutSeconds) +
+             " s, the transmitter is released; the room's audio is dropped until another "
+             "station talks or the room is quiet for " +
+             std::to_string(rigSettings_.txRestartSeconds) + " s");
+        PlaybackQueue().Clear();
+        audio_->MixInQueue().Clear();
+        SwitchToCapture(false);
+        rigKeying_->Unkey();
+    }
+    if (txTimeout_.Restarted())
+        Note("Transmit time-out over: the room's audio is played again");
+}

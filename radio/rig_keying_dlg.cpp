@@ -41,6 +41,7 @@ void CRigKeyingDlg::Open(const RigSettings& s, const std::vector<std::string>& d
 
     f.toneLevel = std::to_string(s.toneLevel);
     f.toneFrequency = std::to_string(s.toneFrequencyHz);
+    f.txTimeoutEnabled = s.txTimeoutEnabled;
     f.txTimeout = std::to_string(s.txTimeoutSeconds);
     f.txRestart = std::to_string(s.txRestartSeconds);
 
@@ -97,6 +98,7 @@ RigSettings CRigKeyingDlg::Ok() const {
 
     s.toneFrequencyHz = ParseProfileInt(f.toneFrequency);
     s.toneLevel = ParseProfileInt(f.toneLevel);
+    s.txTimeoutEnabled = f.txTimeoutEnabled;
     s.txTimeoutSeconds = ParseProfileInt(f.txTimeout);
     s.txRestartSeconds = ParseProfileInt(f.txRestart);
 

@@ -31,6 +31,7 @@ struct RigKeyingDlgFields {
 
     std::string toneLevel;
     std::string toneFrequency;
+    bool txTimeoutEnabled = false;
     std::string txTimeout;
     std::string txRestart;
 

@@ -32,6 +32,7 @@ void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
     number("HVKSQLLEVEL", s.halvekSquelchLevel, defaults.halvekSquelchLevel);
     choice("SQLLINE", s.squelchLine, defaults.squelchLine, RigSquelchLine::Gpio);
     flag("SQLREV", s.invertSquelch, defaults.invertSquelch);
+    flag("TXTOT", s.txTimeoutEnabled, defaults.txTimeoutEnabled);
     number("TxTimeout", s.txTimeoutSeconds, defaults.txTimeoutSeconds);
     number("TxRestart", s.txRestartSeconds, defaults.txRestartSeconds);
     s.cm108Device = ini.GetText(kRigSection, "CM108DEV", defaults.cm108Device);
@@ -64,6 +65,7 @@ void SaveRigSettings(CIniFile& ini, const RigSettings& s) {
     number("HVKSQLLEVEL", s.halvekSquelchLevel);
     number("SQLLINE", int(s.squelchLine));
     number("SQLREV", s.invertSquelch);
+    number("TXTOT", s.txTimeoutEnabled);
     number("TxTimeout", s.txTimeoutSeconds);
     number("TxRestart", s.txRestartSeconds);
     ini.SetText(kRigSection, "CM108DEV", s.cm108Device);

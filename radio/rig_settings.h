@@ -43,6 +43,8 @@ struct RigSettings {
     bool gpioInvertKeying = false;
     std::string gpioSquelchLine{};
     bool gpioInvertSquelch = false;
+    // "TXTOT": releases a transmitter keyed for txTimeoutSeconds (off: as before).
+    bool txTimeoutEnabled = false;
 
     bool operator==(const RigSettings&) const = default;
 };

@@ -173,9 +173,12 @@ QGroupBox* CRigKeyingDialog::MakeToneGroup() {
 }
 
 QGroupBox* CRigKeyingDialog::MakeTransmitGroup() {
+    txTimeoutEnabled_ = Check("Release the transmitter after the Tx Time-out", "txTimeoutEnabled",
+                              logic_.fields.txTimeoutEnabled);
     txTimeout_ = Edit(logic_.fields.txTimeout, "txTimeout");
     txRestart_ = Edit(logic_.fields.txRestart, "txRestart");
     auto* layout = new QFormLayout;
+    layout->addRow(txTimeoutEnabled_);
     layout->addRow(QStringLiteral("Tx Time-out"), WithUnit(txTimeout_, "s"));
     layout->addRow(QStringLiteral("Tx Restart"), WithUnit(txRestart_, "s"));
     return Group("Transmitter", "transmitGroup", layout);
@@ -295,6 +298,7 @@ void CRigKeyingDialog::WriteFields() {
 
     f.toneFrequency = toneFrequency_->text().toStdString();
     f.toneLevel = toneLevel_->text().toStdString();
+    f.txTimeoutEnabled = txTimeoutEnabled_->isChecked();
     f.txTimeout = txTimeout_->text().toStdString();
     f.txRestart = txRestart_->text().toStdString();
 

@@ -47,6 +47,7 @@ private:
               *ilinkGroup_ = nullptr, *halvekGroup_ = nullptr;
 
     QLineEdit *toneFrequency_ = nullptr, *toneLevel_ = nullptr;
+    QCheckBox* txTimeoutEnabled_ = nullptr;
     QLineEdit *txTimeout_ = nullptr, *txRestart_ = nullptr;
 
     QComboBox* comPort_ = nullptr;
