@@ -154,7 +154,7 @@ TEST_F(SettingsTest, KeysAreWrittenInFileOrder) {
               "DisableWmf DisableMorse ConnectDTMF DisconnectDTMF AUDIO_IN");
     EXPECT_EQ(KeysOf(text, "TX_CTRL"), "TYPE COMPORT ILINK FREQ LEVEL LINE REV HVKCOMPORT "
                                        "HVKDIGSQL HVKDIGSQLACT HVKSQLLEVEL SQLLINE SQLREV "
-                                       "TxTimeout TxRestart CM108DEV CM108PIN CM108REV "
+                                       "TXTOT TxTimeout TxRestart CM108DEV CM108PIN CM108REV "
                                        "CM108SQLREV GPIOCHIP GPIOKEYLINE GPIOREV GPIOSQLLINE "
                                        "GPIOSQLREV");
     EXPECT_NE(text.find("\nVOXL=1280\n"), std::string::npos);
