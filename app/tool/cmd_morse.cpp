@@ -26,9 +26,9 @@ int RunMorse(int argc, char** argv) {
     if (const auto code = ParseToolArgs(argc, argv, {kUsage, options, 2, 2}, args))
         return *code;
     if (!CMorse::HasCode(args[0])) {
-        std::fprintf(stderr,
-                     "tavro-tool: \"%s\" has nothing to key: Morse has letters, digits, / and ?\n%s",
-                     args[0].c_str(), kUsage);
+        std::fprintf(
+            stderr, "tavro-tool: \"%s\" has nothing to key: Morse has letters, digits, / and ?\n%s",
+            args[0].c_str(), kUsage);
         return 2;
     }
     CMorse morse;

@@ -27,8 +27,7 @@ const Command kCommands[] = {
      RunMorse},
     {"load-wave", "load-wave IN.wav OUT.wav   write the 8000 Hz mono sound loaded from a WAV file",
      RunLoadWave},
-    {"amr-encode", "amr-encode IN.wav OUT.amr   encode a WAV file into an AMR file",
-     RunAmrEncode},
+    {"amr-encode", "amr-encode IN.wav OUT.amr   encode a WAV file into an AMR file", RunAmrEncode},
     {"amr-decode", "amr-decode IN.amr OUT.wav   decode AMR frames into a WAV file", RunAmrDecode},
 };
 

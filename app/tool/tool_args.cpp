@@ -31,8 +31,8 @@ std::optional<int> ParseToolArgs(int argc, char** argv, const ToolCommandSyntax&
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(help);
     for (const IntOption& o : syntax.options)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(o.name + 2), QString(),
-                                            QStringLiteral("N")));
+        parser.addOption(
+            QCommandLineOption(QString::fromLatin1(o.name + 2), QString(), QStringLiteral("N")));
     // The parser takes the program's name first.
     QStringList arguments{QStringLiteral("tavro-tool")};
     for (int i = 0; i < argc; ++i)
@@ -50,8 +50,8 @@ std::optional<int> ParseToolArgs(int argc, char** argv, const ToolCommandSyntax&
         const std::string text = parser.value(name).toLocal8Bit().toStdString();
         if (!ParseNumber(text, o.min, o.max, *o.value))
             return Refuse(std::string(o.name) + " takes a whole number from " +
-                              std::to_string(o.min) + " to " + std::to_string(o.max) +
-                              ", not \"" + text + "\"",
+                              std::to_string(o.min) + " to " + std::to_string(o.max) + ", not \"" +
+                              text + "\"",
                           syntax.usage);
     }
     for (const QString& argument : parser.positionalArguments())
