@@ -2,6 +2,7 @@
 // push-to-talk button as an operator uses them.
 
 #include "client/control_ids.h"
+#include "platform/clock.h"
 #include "tests/client/event_loop.h"
 #include "tests/client/gateway_fixture.h"
 #include "ui/main_window.h"
@@ -29,8 +30,9 @@ struct WindowOverGateway {
         window.AttachMixers(nullptr, nullptr);
         window.show();
         QApplication::setActiveWindow(&window);
-        // Push-to-talk is armed a second after the connect.
-        RunFor(1200);
+        // Push-to-talk is armed a second after the connect; the space bar talks once more than
+        // a second has passed.
+        clock.Advance(1001);
         armed = RunUntil([&] { return Client().PushToTalkButton().IsArmed(); });
     }
     void Focus(int id) {
@@ -40,7 +42,9 @@ struct WindowOverGateway {
     }
     CClient_TavroDlg& Client() { return gateway.Client(); }
 
-    Gateway gateway{{.rigIni = kVoxOffIni}};
+    // The gateway's stopwatches stand still unless the test moves them.
+    CManualClock clock;
+    Gateway gateway{{.rigIni = kVoxOffIni, .clock = &clock}};
     CMainWindow window;
     bool armed = false;
 };
@@ -100,11 +104,14 @@ TEST(MainWindow, ThePushToTalkButtonHeldWhileDisarmedTalksOnceArmed) {
     // Room audio disarms the button; held down meanwhile, it talks one
     // second after the audio stops.
     ASSERT_TRUE(w.gateway.KeyWithRoomAudio());
-    RunFor(300);
-    ASSERT_FALSE(w.Client().PushToTalkButton().IsArmed());
+    ASSERT_TRUE(RunUntil([&] { return !w.Client().PushToTalkButton().IsArmed(); }));
     QTest::mousePress(ptt, Qt::LeftButton);
     EXPECT_FALSE(w.Client().PushToTalkActive());
-    EXPECT_TRUE(RunUntil([&] { return w.Client().PushToTalkActive(); }, 5000));
+    w.clock.Advance(999);
+    RunFor(kQuietMs);
+    EXPECT_FALSE(w.Client().PushToTalkActive());
+    w.clock.Advance(1);
+    EXPECT_TRUE(RunUntil([&] { return w.Client().PushToTalkActive(); }));
     QTest::mouseRelease(ptt, Qt::LeftButton);
     EXPECT_FALSE(w.Client().PushToTalkActive());
 }
