@@ -126,7 +126,8 @@ void CClient_TavroDlg::MakeAudioPath() {
     hooks.showError = [this](const std::string& text) { ShowError(text); };
     hooks.connectionLost = [this] { PostToUi([this] { OnCommand(IDC_CONNECTION_LOST); }); };
     hooks.captureBufferTaken = [this] { AdvanceEndOfTransmission(); };
-    hooks.note = [this](const std::string& line) { Note(line); };
+    // After the message that an engine may have queued just before.
+    hooks.note = [this](const std::string& line) { PostToUi([this, line] { Note(line); }); };
     auto engine = std::make_unique<CEngineAudioPath>(
         std::move(options_.waveIn), std::move(options_.waveOut),
         WaveDeviceId{settings_.audioDevice, options_.captureDeviceName},

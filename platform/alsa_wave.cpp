@@ -1,5 +1,6 @@
 #include "platform/alsa_wave.h"
 
+#include "platform/device_group.h"
 #include "platform/string_format.h"
 #include "platform/wave_requests.h"
 
@@ -41,6 +42,21 @@ std::string HintField(void* hint, const char* field) {
     std::string text = OneLine(value);
     std::free(value);
     return text;
+}
+
+// The control device of the card that an ALSA PCM name opens ("hw:1", "plughw:CARD=Device,DEV=0"),
+// whose group says who may use the card; the first card's for names without one.
+std::string CardDeviceFile(const std::string& pcmName) {
+    int card = 0;
+    if (const size_t colon = pcmName.find(':'); colon != std::string::npos) {
+        std::string spec = pcmName.substr(colon + 1);
+        spec = spec.substr(0, spec.find(','));
+        if (spec.starts_with("CARD="))
+            spec = spec.substr(5);
+        const bool number = !spec.empty() && std::all_of(spec.begin(), spec.end(), ::isdigit);
+        card = number ? std::stoi(spec) : std::max(snd_card_get_index(spec.c_str()), 0);
+    }
+    return "/dev/snd/controlC" + std::to_string(card);
 }
 
 std::vector<AlsaPcmHint> ReadPcmHints() {
@@ -87,9 +103,8 @@ WaveStatus DescribeAlsaOpenError(int error, const std::string& pcmName) {
     case EACCES:
     case EPERM:
         return {WaveError::Failed,
-                StringPrintf("no permission to use the sound card '%s'; add your user to the "
-                             "group 'audio' and log in again",
-                             name)};
+                StringPrintf("no permission to use the sound card '%s': %s", name,
+                             GroupPermissionHint(CardDeviceFile(pcmName), "audio").c_str())};
     default:
         return {WaveError::Failed,
                 StringPrintf("cannot open the sound card '%s': %s; choose another device with "

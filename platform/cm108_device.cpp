@@ -1,30 +1,15 @@
 #include "platform/cm108_device.h"
 
 #include "platform/cm108_report.h"
+#include "platform/device_group.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-
-namespace {
-
-// The group that owns `node`, by name where it has one.
-std::string GroupOf(const std::string& node) {
-    struct stat st;
-    if (::stat(node.c_str(), &st) != 0)
-        return "unknown";
-    if (const group* g = ::getgrgid(st.st_gid))
-        return g->gr_name;
-    return std::to_string(st.st_gid);
-}
-
-} // namespace
 
 CCm108Device::~CCm108Device() {
     if (fd_ >= 0)
@@ -81,7 +66,7 @@ void CCm108Device::NoteFailure(int error) {
 
 std::string HidrawOpenErrorText(const std::string& node, int error) {
     if (error == EACCES || error == EPERM)
-        return HidrawPermissionText(node, GroupOf(node));
+        return HidrawPermissionText(node, DeviceGroup(node));
     std::string text = node + ": " + std::strerror(error) + ".";
     if (error == ENOENT)
         text += " Plug the sound chip in, or name its device in CM108DEV of section [TX_CTRL] "

@@ -1,5 +1,7 @@
 #include "platform/serial_port.h"
 
+#include "platform/device_group.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -55,8 +57,7 @@ std::string SerialOpenErrorText(const std::string& path, int error) {
     switch (error) {
     case EACCES:
     case EPERM:
-        text += ". Add yourself to the dialout group (sudo usermod -aG dialout $USER) and log in "
-                "again.";
+        text += ". " + GroupPermissionHint(path, "dialout");
         break;
     case ENOENT:
         text += ". Check the COM port number, or name the device for it in section [COM_PORTS] "

@@ -247,7 +247,9 @@ TEST(AlsaWave, SaysWhatIsWrongWithADeviceAndWhatToDo) {
                             "choose another device with --list-audio");
     const WaveStatus denied = DescribeAlsaOpenError(-EACCES, "hw:1");
     EXPECT_EQ(denied.error, WaveError::Failed);
-    EXPECT_TRUE(Contains(denied.message, "group 'audio'")) << denied.message;
+    EXPECT_TRUE(Contains(denied.message, "/dev/snd/controlC1 belongs to group audio: add "
+                                         "yourself to it (sudo usermod -aG audio $USER)"))
+        << denied.message;
     const WaveStatus other = DescribeAlsaOpenError(-EIO, "hw:1");
     EXPECT_EQ(other.error, WaveError::Failed);
     EXPECT_TRUE(Contains(other.message, "'hw:1'")) << other.message;
