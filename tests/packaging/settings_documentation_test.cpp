@@ -107,23 +107,28 @@ Key Normal(const std::string& section, const std::string& key) {
     return {Lower(section), Lower(s.prefix + (s.numbered ? "#" : "") + s.suffix)};
 }
 
-// The keys of the example, those in comment lines (";KEY=value", ";[SECTION]") too.
+// The keys of the example, those in comment lines (";KEY=value") too. A section header in a
+// comment (";[SECTION]") holds the commented keys that follow it, up to the next key in force.
 std::set<Key> ExampleKeysWithCommentedOnes(const std::string& example) {
     std::set<Key> keys;
     std::istringstream lines(example);
-    std::string line, section;
+    std::string line, section, commentedSection;
     while (std::getline(lines, line)) {
-        if (line.starts_with(';'))
+        const bool commented = line.starts_with(';');
+        if (commented)
             line.erase(0, 1);
         if (line.starts_with('[') && line.ends_with(']')) {
-            section = line.substr(1, line.size() - 2);
+            (commented ? commentedSection : section) = line.substr(1, line.size() - 2);
             continue;
         }
         const size_t equals = line.find('=');
         const std::string key = line.substr(0, equals);
-        if (equals != std::string::npos && !key.empty() &&
-            std::ranges::all_of(key, [](unsigned char c) { return std::isalnum(c) || c == '_'; }))
-            keys.insert({section, key});
+        if (equals == std::string::npos || key.empty() ||
+            !std::ranges::all_of(key, [](unsigned char c) { return std::isalnum(c) || c == '_'; }))
+            continue;
+        if (!commented)
+            commentedSection.clear();
+        keys.insert({commented && !commentedSection.empty() ? commentedSection : section, key});
     }
     return keys;
 }
@@ -138,11 +143,14 @@ TEST(SettingsDocumentation, ManualPageDescribesEverySavedKey) {
         EXPECT_NE(man.find("\n" + heading + "\n"), std::string::npos) << "no " << heading;
 }
 
-TEST(SettingsDocumentation, ExampleHoldsTheGatewaysKeysAndNoUnknownOne) {
+TEST(SettingsDocumentation, ExampleHoldsTheGatewaysKeysInTheProgramsLayoutAndNoUnknownOne) {
     const std::string example = ReadFile("tavro-client.INI.example");
     ASSERT_FALSE(example.empty());
     CIniFile ini;
     ini.LoadText(example);
+    // Laid out as the program writes a file, so that a save changes only the lines of the
+    // values it changed, and no comment is lost.
+    EXPECT_EQ(ini.ToText(), example);
 
     std::set<Key> present;
     for (const auto& [section, key] : Keys(ini))
