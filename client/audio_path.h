@@ -3,6 +3,7 @@
 #include "audio/dtmf_decoder.h"
 #include "audio/mixin_queue.h"
 #include "audio/queues.h"
+#include "platform/wave_device.h"
 
 #include <array>
 #include <functional>
@@ -33,8 +34,8 @@ public:
     // Stops capture and closes playback; whenStopped runs once both have
     // stopped (at once when they already have). Nothing restarts them before.
     virtual void Stop(std::function<void()> whenStopped) = 0;
-    // The "AUDIO_IN" device number for the next start of either engine.
-    virtual void SetDeviceIndex(int index) = 0;
+    // The devices for the next start of capture and playback.
+    virtual void SetDevices(const WaveDeviceId& capture, const WaveDeviceId& playback) = 0;
     // Push-to-talk (or an open squelch line) forces captured audio out.
     virtual void SetPushToTalk(bool active) = 0;
     // Captured audio is ignored for ms milliseconds after audio was played.

@@ -114,6 +114,11 @@ void CClient_TavroDlg::ShowError(const std::string& text) {
     PostToUi([this, text] { prompt_.ShowMessage(text, "", IUserPrompt::Icon::Stop); });
 }
 
+// A WAV file given on the command line, else the sound card of the settings.
+WaveDeviceId CClient_TavroDlg::DeviceId(const std::string& file) const {
+    return {settings_.audioDevice, file.empty() ? rigSettings_.audioDeviceName : file};
+}
+
 void CClient_TavroDlg::MakeAudioPath() {
     if (!options_.waveIn || !options_.waveOut) {
         audio_ = std::make_unique<CDiscardingAudioPath>();
@@ -130,8 +135,7 @@ void CClient_TavroDlg::MakeAudioPath() {
     hooks.note = [this](const std::string& line) { PostToUi([this, line] { Note(line); }); };
     auto engine = std::make_unique<CEngineAudioPath>(
         std::move(options_.waveIn), std::move(options_.waveOut),
-        WaveDeviceId{settings_.audioDevice, options_.captureDeviceName},
-        WaveDeviceId{settings_.audioDevice, options_.playbackDeviceName}, *rigKeying_,
+        DeviceId(options_.captureDeviceName), DeviceId(options_.playbackDeviceName), *rigKeying_,
         std::move(hooks), ClockOf(options_));
     engine_ = engine.get();
     audio_ = std::move(engine);

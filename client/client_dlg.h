@@ -216,6 +216,7 @@ private:
     void OnAnnouncements();
     void OnEditPresets();
     void RestartAfterRigSetup();
+    WaveDeviceId DeviceId(const std::string& file) const;
     // The transmit time-out's heartbeat duty (client_rig.cpp).
     void CheckTransmitTimeout();
     void ShowServerError(const std::string& line);

@@ -23,14 +23,22 @@ void CClient_TavroDlg::OnRigKeying() {
     });
 
     LoadRigSettings(store_.Ini(), rigSettings_);
+    const std::vector<AlsaPcmDevice> alsaDevices = ListAlsaWaveDevices();
     std::vector<std::string> devices;
-    for (const AlsaPcmDevice& device : ListAlsaWaveDevices())
+    for (const AlsaPcmDevice& device : alsaDevices)
         devices.push_back(AudioDeviceEntry(device.name, device.description));
     CRigKeyingDlg dialog;
     dialog.Open(rigSettings_, devices);
     dialog.ListPortDevices(store_.Ini());
     if (options_.runRigKeyingDialog(dialog)) {
+        const int chosen = rigSettings_.audioDevice;
         rigSettings_ = dialog.Ok();
+        // The device's name keeps the choice when cards are numbered anew.
+        if (rigSettings_.audioDevice != chosen || rigSettings_.audioDeviceName.empty())
+            rigSettings_.audioDeviceName =
+                rigSettings_.audioDevice >= 0 && rigSettings_.audioDevice < int(alsaDevices.size())
+                    ? alsaDevices[size_t(rigSettings_.audioDevice)].name
+                    : std::string();
         store_.SaveRig(rigSettings_);
     }
     progress->dialogClosed = true;
@@ -40,7 +48,8 @@ void CClient_TavroDlg::OnRigKeying() {
 
 void CClient_TavroDlg::RestartAfterRigSetup() {
     ChangeSettings([&](ClientSettings& s) { s.audioDevice = rigSettings_.audioDevice; });
-    audio_->SetDeviceIndex(rigSettings_.audioDevice);
+    audio_->SetDevices(DeviceId(options_.captureDeviceName),
+                       DeviceId(options_.playbackDeviceName));
     SwitchToCapture(false);
     OpenRigPort();
 }

@@ -12,7 +12,7 @@ public:
     void SwitchToCapture(bool) override {}
     void Heartbeat() override;
     void Stop(std::function<void()> whenStopped) override;
-    void SetDeviceIndex(int) override {}
+    void SetDevices(const WaveDeviceId&, const WaveDeviceId&) override {}
     void SetPushToTalk(bool) override {}
     void SetSquelchSettling(int) override {}
     CElapsedTimer& PlaybackTimer() override { return lastAudio_; }

@@ -165,9 +165,9 @@ AudioLevels CEngineAudioPath::Levels() const {
     return levels;
 }
 
-void CEngineAudioPath::SetDeviceIndex(int index) {
-    captureDevice_.index = index;
-    playbackDevice_.index = index;
+void CEngineAudioPath::SetDevices(const WaveDeviceId& capture, const WaveDeviceId& playback) {
+    captureDevice_ = capture;
+    playbackDevice_ = playback;
     // Another device is a fresh start, with its own messages.
     lost_ = SoundSide::None;
 }

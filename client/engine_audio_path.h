@@ -51,7 +51,7 @@ public:
     void SwitchToCapture(bool keyIfCapturing) override;
     void Heartbeat() override;
     void Stop(std::function<void()> whenStopped) override;
-    void SetDeviceIndex(int index) override;
+    void SetDevices(const WaveDeviceId& capture, const WaveDeviceId& playback) override;
     void SetPushToTalk(bool active) override { in_.pttActive = active; }
     void SetSquelchSettling(int ms) override;
     CElapsedTimer& PlaybackTimer() override { return out_.lastAudio; }

@@ -79,9 +79,17 @@ std::vector<AlsaPcmDevice> ListAlsaWaveDevices() {
 }
 
 WaveStatus ResolveAlsaPcmName(const WaveDeviceId& id, std::string& name) {
+    WaveDeviceId chosen = id;
+    // A card named by its name ("plughw:CARD=Device,DEV=0") keeps its place when cards are
+    // numbered anew; while it is not plugged in, the number stands in for it.
+    if (const size_t card = id.name.find("CARD="); card != std::string::npos) {
+        const std::string cardName = id.name.substr(card + 5, id.name.find(',', card) - card - 5);
+        if (snd_card_get_index(cardName.c_str()) < 0)
+            chosen.name.clear();
+    }
     // Only an index needs the list.
-    const bool byIndex = id.name.empty() && id.index >= 0;
-    return PickAlsaPcmName(id, byIndex ? ListAlsaWaveDevices() : std::vector<AlsaPcmDevice>{},
+    const bool byIndex = chosen.name.empty() && chosen.index >= 0;
+    return PickAlsaPcmName(chosen, byIndex ? ListAlsaWaveDevices() : std::vector<AlsaPcmDevice>{},
                            name);
 }
 

@@ -24,7 +24,8 @@
 // PCM name hints).
 std::vector<AlsaPcmDevice> ListAlsaWaveDevices();
 
-// The PCM name that id stands for (PickAlsaPcmName over this machine's list).
+// The PCM name that id stands for (PickAlsaPcmName over this machine's list). A name that
+// names a card ("CARD=Device") that is not plugged in gives way to the index.
 WaveStatus ResolveAlsaPcmName(const WaveDeviceId& id, std::string& name);
 
 // The status for a failed snd_pcm_open of pcmName with ALSA's (negative)

@@ -47,6 +47,7 @@ void LoadRigSettings(const CIniFile& ini, RigSettings& s) {
     s.gpioSquelchLine = ini.GetText(kRigSection, "GPIOSQLLINE", defaults.gpioSquelchLine);
     flag("GPIOSQLREV", s.gpioInvertSquelch, defaults.gpioInvertSquelch);
     s.audioDevice = ini.GetInt(kClientSection, "AUDIO_IN", defaults.audioDevice);
+    s.audioDeviceName = ini.GetText(kClientSection, "AUDIO_DEVICE", "");
 }
 
 void SaveRigSettings(CIniFile& ini, const RigSettings& s) {
@@ -78,4 +79,7 @@ void SaveRigSettings(CIniFile& ini, const RigSettings& s) {
     ini.SetText(kRigSection, "GPIOSQLLINE", s.gpioSquelchLine);
     number("GPIOSQLREV", s.gpioInvertSquelch);
     ini.SetInt(kClientSection, "AUDIO_IN", s.audioDevice);
+    // Files that never named a device stay without the key.
+    if (!s.audioDeviceName.empty() || ini.Find(kClientSection, "AUDIO_DEVICE"))
+        ini.SetText(kClientSection, "AUDIO_DEVICE", s.audioDeviceName);
 }

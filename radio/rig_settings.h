@@ -28,6 +28,9 @@ struct RigSettings {
     int txTimeoutSeconds = 60;
     int txRestartSeconds = 10;
     int audioDevice = -1; // -1: the system's default device
+    // "AUDIO_DEVICE": an ALSA device name that takes precedence over the number, so that a USB
+    // card keeps its place when cards are numbered anew (empty: the number alone).
+    std::string audioDeviceName;
     // CM108/CM119 sound chip: its hidraw device (empty: the first chip with a C-Media USB id),
     // the GPIO pin that keys (1 to 8), and the levels: keying drives the pin high and a
     // pressed volume-down input is an open squelch, unless inverted.

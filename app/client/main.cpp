@@ -9,6 +9,7 @@
 #include "client/program_version.h"
 #include "platform/alsa_mixer.h"
 #include "platform/alsa_wave.h"
+#include "platform/com_ports.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/file_target.h"
@@ -62,7 +63,7 @@ void PrintUsage(FILE* out) {
         out,
         "Usage: tavro-client [--headless] [--admin] [--config FILE] [--answer yes|no]\n"
         "                    [--audio-in FILE.wav] [--audio-out FILE.wav] [COMMAND LINE...]\n"
-        "       tavro-client --list-audio\n"
+        "       tavro-client --list-audio | --list-serial\n"
         "\n"
         "Links a radio to a room of a Tavro conference server. Without --headless it\n"
         "opens the window \"Varnet - RF Gateway\"; either way what happens is logged\n"
@@ -79,6 +80,9 @@ void PrintUsage(FILE* out) {
         "  --audio-out FILE  write the transmitter's audio to a WAV file (in real time)\n"
         "                    instead of the sound card\n"
         "  --list-audio      list the sound devices with their number for \"AUDIO_IN\"\n"
+        "                    and their name for \"AUDIO_DEVICE\"\n"
+        "  --list-serial     list the USB serial adapters with the \"COM_PORTS\" line\n"
+        "                    that names each (by its /dev/serial/by-id name)\n"
         "  --version         print the version and exit\n"
         "  --help            show this text\n"
         "\n"
@@ -99,12 +103,28 @@ void PrintUsage(FILE* out) {
 
 void ListAudioDevices() {
     const std::vector<AlsaPcmDevice> devices = ListAlsaWaveDevices();
-    std::printf("AUDIO_IN  device\n");
-    std::printf("      -1  default (the system's default device)\n");
+    std::printf("AUDIO_IN  AUDIO_DEVICE  description\n");
+    std::printf("      -1  default  the system's default device\n");
     for (const AlsaPcmDevice& device : devices)
         std::printf("%8d  %s  %s\n", device.index, device.name.c_str(), device.description.c_str());
     if (devices.empty())
         std::printf("No sound card found that can both record and play.\n");
+    else
+        std::printf("\nAUDIO_DEVICE, when set, is used before AUDIO_IN (in section "
+                    "[Tavro_CLIENT]):\na USB card keeps its place when cards are numbered anew.\n");
+}
+
+void ListSerialPorts() {
+    const std::vector<SerialDeviceEntry> ports = ListSerialDevices();
+    if (ports.empty()) {
+        std::printf("No USB serial adapter found (ttyUSB, ttyACM). Built-in ports are COM1 = "
+                    "/dev/ttyS0 and so on.\n");
+        return;
+    }
+    std::printf("Lines for section [COM_PORTS] of the settings file, one per adapter:\n\n");
+    for (size_t i = 0; i < ports.size(); ++i)
+        std::printf("COM%zu=%s    (now %s)\n", i + 1, ports[i].name.c_str(),
+                    ports[i].device.c_str());
 }
 
 void LogLine(const std::string& line) {
@@ -133,6 +153,7 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption listAudio(QStringLiteral("list-audio"));
+    const QCommandLineOption listSerial(QStringLiteral("list-serial"));
     const QCommandLineOption headless(QStringLiteral("headless"));
     const QCommandLineOption admin(QStringLiteral("admin"));
     const QCommandLineOption config(QStringLiteral("config"), QString(), QStringLiteral("FILE"));
@@ -141,7 +162,7 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     const QCommandLineOption audioOut(QStringLiteral("audio-out"), QString(),
                                       QStringLiteral("FILE"));
     parser.addOptions(
-        {help, version, listAudio, headless, admin, config, answer, audioIn, audioOut});
+        {help, version, listAudio, listSerial, headless, admin, config, answer, audioIn, audioOut});
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -160,6 +181,10 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     }
     if (parser.isSet(listAudio)) {
         ListAudioDevices();
+        return 0;
+    }
+    if (parser.isSet(listSerial)) {
+        ListSerialPorts();
         return 0;
     }
     if (parser.isSet(answer)) {

@@ -47,8 +47,10 @@ TEST(DeviceLoss, AFailedSoundCardIsReleasedRetriedQuietlyAndResumes) {
 
         PlugIn(g);
         clock.Advance(2000);
-        ASSERT_TRUE(RunUntil([&] { return g.waveIn->IsStarted(); }));
-        EXPECT_EQ(g.harness->events.NotesStartingWith("The sound card works again"), 1u);
+        ASSERT_TRUE(RunUntil([&] {
+            return g.waveIn->IsStarted() &&
+                   g.harness->events.NotesStartingWith("The sound card works again") == 1;
+        }));
         EXPECT_TRUE(g.Client().IsConnected());
         EXPECT_TRUE(g.harness->events.disconnections.empty());
         // The next over plays and keys as before.
