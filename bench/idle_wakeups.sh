@@ -1,5 +1,5 @@
 #!/bin/sh
-# Wake-ups per second of an idle, connected headless client: starts the
+# Wake-ups per second and resident memory of an idle, connected headless client: starts the
 # stand-in server (pinging every 10 s) and tavro-client --headless joined to a
 # room, waits until the client has joined and settled, then counts the
 # voluntary context switches of all the client's threads over SECONDS.
@@ -76,4 +76,5 @@ grep -q "Connection lost" "$work/client.log" && { echo "the client lost its conn
 
 echo "client pid $client_pid, $threads threads, idle and connected for $seconds s"
 echo "voluntary context switches: $before -> $after ($((after - before)) in $seconds s)"
+echo "resident memory: $(sed -n 's/^VmRSS:[[:space:]]*//p' /proc/"$client_pid"/status)"
 awk -v d=$((after - before)) -v s="$seconds" 'BEGIN { printf "wake-ups per second: %.2f\n", d / s }'
