@@ -67,7 +67,7 @@ CClient_TavroDlg::CClient_TavroDlg(CSettingsStore& store, Options options, QObje
     link_ = std::make_unique<CServerLink>(
         static_cast<IServerLinkClient&>(*this), TransmitQueue(),
         CServerLink::Timing{options_.watchdogPeriodMs, options_.receiveTimeoutMs,
-                            options_.connectTimeoutMs});
+                            options_.connectTimeoutMs, &ClockOf(options_)});
 
     controls_.SetSorted(IDC_MAIN_LIST, true);
     controls_.SetSorted(IDC_TALK_GROUP, true);

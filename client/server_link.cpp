@@ -140,7 +140,7 @@ void CServerLink::ThreadEnded(const std::string& reason) {
 // ---- the receive time-out
 
 void CServerLink::ArmReceiveTimeout() {
-    lastMessageTicks_ = SystemClock().Ticks();
+    lastMessageTicks_ = timing_.clock->Ticks();
     receiveTimeout_.start(timing_.receiveTimeoutMs);
 }
 
@@ -150,7 +150,7 @@ void CServerLink::ArmReceiveTimeout() {
 void CServerLink::ReceiveTimeoutFired() {
     if (!IsOpen() || stopping_)
         return;
-    const uint32_t quiet = SystemClock().Ticks() - lastMessageTicks_;
+    const uint32_t quiet = timing_.clock->Ticks() - lastMessageTicks_;
     if (quiet < uint32_t(timing_.receiveTimeoutMs)) {
         receiveTimeout_.start(timing_.receiveTimeoutMs - int(quiet));
         return;
@@ -169,7 +169,7 @@ void CServerLink::ReceiveThread() {
             reason = ReadErrorText(err);
             break;
         }
-        lastMessageTicks_ = SystemClock().Ticks();
+        lastMessageTicks_ = timing_.clock->Ticks();
         if (msg->command == kCmdPing) {
             pingReply_ = true;
             transmitWake_.Notify();

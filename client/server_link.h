@@ -3,6 +3,7 @@
 #include "audio/queues.h"
 #include "client/connection_state.h"
 #include "client/queued_call.h"
+#include "platform/clock.h"
 #include "platform/stop_flag.h"
 #include "platform/wake_signal.h"
 #include "protocol/socket_stream.h"
@@ -56,6 +57,8 @@ public:
         int watchdogPeriodMs = 5000;
         int receiveTimeoutMs = 30000;
         int connectTimeoutMs = 10000;
+        // The receive time-out measures the quiet on this clock.
+        IClock* clock = &SystemClock();
     };
 
     // `sound` is the queue of captured packets to send.
