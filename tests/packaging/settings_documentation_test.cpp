@@ -56,6 +56,10 @@ CIniFile GatewaySave(size_t listLength) {
 // editor's keys included.
 std::set<Key> AllSavedKeys() {
     CIniFile ini = GatewaySave(2);
+    // The sound device's name is saved once one is chosen.
+    RigSettings namedDevice;
+    namedDevice.audioDeviceName = "plughw:CARD=Device,DEV=0";
+    SaveRigSettings(ini, namedDevice);
     SaveAdminColumnWidths(ini, AdminColumnWidths{});
     SaveRestrictedBy(ini, "");
     return Keys(ini);
