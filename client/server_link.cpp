@@ -131,9 +131,12 @@ void CServerLink::Stop(bool sayBye) {
     stream_.reset();
 }
 
+// The first thread to end names the reason; the other, stopped by the flag,
+// must not claim it first with a plain "stopped".
 void CServerLink::ThreadEnded(const std::string& reason) {
+    const bool first = !stopping_.exchange(true);
     stop_.Set();
-    if (!stopping_.exchange(true))
+    if (first)
         uiCalls_.Post([this, reason] { client_.OnConnectionLost(reason); });
 }
 
