@@ -241,6 +241,8 @@ int main(int argc, char** argv) {
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavro-client"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Varnet - RF Gateway"));
+    // Wayland matches the window to the installed desktop entry, and its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavro-client"));
     CSettingsStore store(args.config.empty() ? DefaultSettingsPath() : args.config);
     // A settings file that could not be saved would lose the settings at exit: refuse at once.
     if (const std::string problem = store.CheckUsable(); !problem.empty())
