@@ -16,6 +16,7 @@
 #include "platform/input_file.h"
 #include "platform/instance_lock.h"
 #include "platform/log_line.h"
+#include "platform/session_bus.h"
 #include "platform/settings_path.h"
 #include "radio/settings_store.h"
 #include "ui/announcements_dialog.h"
@@ -338,8 +339,8 @@ int main(int argc, char** argv) {
     // Other programs read and set the connection fields, hold the window and
     // follow its state over D-Bus; without a session bus the gateway runs on.
     CClient_TavroDlgAutoProxy automation(*dialog, eventReceivers);
-    std::string reason;
-    if (automation.Register(QDBusConnection::sessionBus(), reason))
+    std::string reason = "no D-Bus session bus: DBUS_SESSION_BUS_ADDRESS is not set";
+    if (SessionBusReachable() && automation.Register(QDBusConnection::sessionBus(), reason))
         LogLine(std::string("D-Bus: offering ") + CClient_TavroDlgAutoProxy::kName + " at " +
                 CClient_TavroDlgAutoProxy::kPath);
     else
