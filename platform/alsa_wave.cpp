@@ -49,12 +49,13 @@ std::string HintField(void* hint, const char* field) {
 std::string CardDeviceFile(const std::string& pcmName) {
     int card = 0;
     if (const size_t colon = pcmName.find(':'); colon != std::string::npos) {
-        std::string spec = pcmName.substr(colon + 1);
-        spec = spec.substr(0, spec.find(','));
-        if (spec.starts_with("CARD="))
-            spec = spec.substr(5);
-        const bool number = !spec.empty() && std::all_of(spec.begin(), spec.end(), ::isdigit);
-        card = number ? std::stoi(spec) : std::max(snd_card_get_index(spec.c_str()), 0);
+        std::string cardName = pcmName.substr(colon + 1);
+        cardName = cardName.substr(0, cardName.find(','));
+        if (cardName.starts_with("CARD="))
+            cardName = cardName.substr(5);
+        const bool number =
+            !cardName.empty() && std::all_of(cardName.begin(), cardName.end(), ::isdigit);
+        card = number ? std::stoi(cardName) : std::max(snd_card_get_index(cardName.c_str()), 0);
     }
     return "/dev/snd/controlC" + std::to_string(card);
 }
