@@ -64,7 +64,7 @@ void CClient_TavroDlg::OnConnectDone(bool connected, bool resolved, const std::s
     }
     if (options_.events)
         options_.events->Warning("Connect failed: " + settings_.serverHost + ":" +
-                              std::to_string(settings_.serverPort) + ": " + error);
+                                 std::to_string(settings_.serverPort) + ": " + error);
     // An automatic attempt fails silently; a person is asked whether to retry.
     const bool ask = resolved && !connectionWanted_ && !testMode_ && !closing_;
     if (!ask) {

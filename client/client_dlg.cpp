@@ -12,8 +12,8 @@
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "platform/string_format.h"
-#include "protocol/directory.h"
 #include "protocol/conference_messages.h"
+#include "protocol/directory.h"
 
 #include <QProcess>
 
@@ -259,8 +259,8 @@ void CClient_TavroDlg::FillPresets() {
 // lock; the copy then replaces the record, with the fields that passed.
 bool CClient_TavroDlg::SaveFieldsFromControls(bool showCallsignMessages) {
     ClientSettings edited = settings_;
-    const bool passed = SaveFields(controls_, edited, prompt_, showCallsignMessages,
-                                   options_.templateId);
+    const bool passed =
+        SaveFields(controls_, edited, prompt_, showCallsignMessages, options_.templateId);
     ChangeSettings([&](ClientSettings& s) { s = std::move(edited); });
     return passed;
 }

@@ -19,8 +19,8 @@
 #include "platform/wave_device.h"
 #include "radio/client_settings.h"
 #include "radio/dtmf_commands.h"
-#include "radio/rig_keying.h"
 #include "radio/restriction_editor.h"
+#include "radio/rig_keying.h"
 #include "radio/rig_keying_dlg.h"
 #include "radio/rig_settings.h"
 #include "radio/settings_store.h"
@@ -259,8 +259,8 @@ private:
     std::unique_ptr<CRigKeying> rigKeying_;
     std::unique_ptr<IAudioPath> audio_;
     class CEngineAudioPath* engine_ = nullptr; // audio_, when it drives the sound card
-    ClientSettings settings_;       // written on the UI thread only, under settingsLock_
-    mutable std::mutex settingsLock_; // held by writers and by other threads' reads
+    ClientSettings settings_;                  // written on the UI thread only, under settingsLock_
+    mutable std::mutex settingsLock_;          // held by writers and by other threads' reads
     RigSettings rigSettings_;
 
     CDialogControls controls_;

@@ -91,9 +91,8 @@ void CClient_TavroDlg::OnServerMessage(CMsg& msg) {
             QueueSwitchToPlayback();
             QueueMorse(s.courtesyText);
             RestartActivity();
-            PostToUi([this, text = s.courtesyText] {
-                Note("Courtesy \"" + text + "\" sent in Morse");
-            });
+            PostToUi(
+                [this, text = s.courtesyText] { Note("Courtesy \"" + text + "\" sent in Morse"); });
         }
         break;
     }

@@ -48,8 +48,7 @@ void CClient_TavroDlg::OnRigKeying() {
 
 void CClient_TavroDlg::RestartAfterRigSetup() {
     ChangeSettings([&](ClientSettings& s) { s.audioDevice = rigSettings_.audioDevice; });
-    audio_->SetDevices(DeviceId(options_.captureDeviceName),
-                       DeviceId(options_.playbackDeviceName));
+    audio_->SetDevices(DeviceId(options_.captureDeviceName), DeviceId(options_.playbackDeviceName));
     SwitchToCapture(false);
     OpenRigPort();
 }

@@ -4,7 +4,6 @@
 #include "audio/sound_packet.h"
 #include "radio/rig_keying.h"
 
-
 #include <algorithm>
 
 namespace {
@@ -31,8 +30,7 @@ CEngineAudioPath::CEngineAudioPath(std::unique_ptr<IWaveIn> waveIn,
 CEngineAudioPath::~CEngineAudioPath() = default;
 
 void CEngineAudioPath::Configure(bool voxEnabled, int voxLevel, int silenceLevel,
-                                 const int (&dtmfGain)[8],
-                                 RigSquelchLine squelchLine) {
+                                 const int (&dtmfGain)[8], RigSquelchLine squelchLine) {
     in_.voxEnabled = voxEnabled;
     in_.voxLevel = voxLevel;
     in_.silenceLevel = silenceLevel;

@@ -16,6 +16,6 @@ std::string GroupPermissionHint(const std::string& path, const std::string& usua
     std::string group = DeviceGroup(path);
     if (group == "unknown")
         group = usualGroup;
-    return path + " belongs to group " + group + ": add yourself to it (sudo usermod -aG " +
-           group + " $USER), then log in again.";
+    return path + " belongs to group " + group + ": add yourself to it (sudo usermod -aG " + group +
+           " $USER), then log in again.";
 }

@@ -49,8 +49,9 @@ std::string CGpioLine::Open(const std::string& chip, const std::string& line, bo
             text += " List the chips with gpiodetect.";
         return text;
     }
-    line_ = IsOffset(line) ? ::gpiod_chip_get_line(chip_, unsigned(std::strtoul(line.c_str(), nullptr, 10)))
-                           : ::gpiod_chip_find_line(chip_, line.c_str());
+    line_ = IsOffset(line)
+                ? ::gpiod_chip_get_line(chip_, unsigned(std::strtoul(line.c_str(), nullptr, 10)))
+                : ::gpiod_chip_find_line(chip_, line.c_str());
     if (!line_) {
         const int error = errno;
         Close();

@@ -12,8 +12,8 @@ namespace {
 
 constexpr uint16_t kCMediaVendor = 0x0d8c;
 // CM108, CM108AH, CM108B, CM119, CM119A/B and the variants sold in radio interfaces.
-constexpr uint16_t kCm108Products[] = {0x000c, 0x0008, 0x000e, 0x0012, 0x0013,
-                                       0x0014, 0x013a, 0x013c};
+constexpr uint16_t kCm108Products[] = {0x000c, 0x0008, 0x000e, 0x0012,
+                                       0x0013, 0x0014, 0x013a, 0x013c};
 
 // "hidraw12" -> 12; -1 for a name of another form.
 int NodeNumber(const std::string& name) {
@@ -71,8 +71,8 @@ std::vector<HidrawDevice> ListHidrawDevices(const std::string& sysfsRoot) {
 }
 
 bool IsCm108UsbId(uint16_t vendor, uint16_t product) {
-    return vendor == kCMediaVendor && std::ranges::find(kCm108Products, product) !=
-                                          std::end(kCm108Products);
+    return vendor == kCMediaVendor &&
+           std::ranges::find(kCm108Products, product) != std::end(kCm108Products);
 }
 
 std::string Cm108UsbIdList() {
@@ -87,6 +87,7 @@ std::string Cm108UsbIdList() {
 
 std::vector<HidrawDevice> FindCm108Devices(const std::string& sysfsRoot) {
     std::vector<HidrawDevice> devices = ListHidrawDevices(sysfsRoot);
-    std::erase_if(devices, [](const HidrawDevice& d) { return !IsCm108UsbId(d.vendor, d.product); });
+    std::erase_if(devices,
+                  [](const HidrawDevice& d) { return !IsCm108UsbId(d.vendor, d.product); });
     return devices;
 }

@@ -56,9 +56,9 @@ struct RigKeyingOptions {
 };
 
 // Keys the transmitter by the chosen method and watches the receiver's squelch on the serial
-// port, the Halvek board or the input of the CM108 and GPIO methods (CRigLineKeying). Key, Unkey, UnkeyAfter, CheckReleaseDeadline and the getters may be
-// used from any thread; OpenRigPort, CloseRigPort and IsMonitorRunning from one thread (the
-// window's).
+// port, the Halvek board or the input of the CM108 and GPIO methods (CRigLineKeying). Key, Unkey,
+// UnkeyAfter, CheckReleaseDeadline and the getters may be used from any thread; OpenRigPort,
+// CloseRigPort and IsMonitorRunning from one thread (the window's).
 class CRigKeying {
 public:
     explicit CRigKeying(RigKeyingOptions options);

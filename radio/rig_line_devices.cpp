@@ -106,8 +106,8 @@ RigLines OpenGpio(const RigSettings& s) {
         lines.problem = squelch->OpenInput(s.gpioChip, s.gpioSquelchLine);
         if (!lines.problem.empty())
             return lines;
-        lines.squelch = std::make_unique<CGpioSquelchInput>(std::move(squelch),
-                                                            s.gpioInvertSquelch);
+        lines.squelch =
+            std::make_unique<CGpioSquelchInput>(std::move(squelch), s.gpioInvertSquelch);
     }
     lines.key = std::make_unique<CGpioKeyingLine>(std::move(key), s.gpioInvertKeying);
     return lines;

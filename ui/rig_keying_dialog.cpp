@@ -18,7 +18,9 @@
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 template <class Widget> Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -271,8 +273,8 @@ QGroupBox* CRigKeyingDialog::MakeAudioGroup() {
 void CRigKeyingDialog::EnableGroupsOfMethod() {
     // With no method checked the logic keys by VOX.
     const int id = methods_->checkedId();
-    const RigSetupGroups groups = GroupsForMethod(id < 0 ? RigKeyingMethod::Vox
-                                                         : RigKeyingMethod(id));
+    const RigSetupGroups groups =
+        GroupsForMethod(id < 0 ? RigKeyingMethod::Vox : RigKeyingMethod(id));
     toneGroup_->setEnabled(groups.continuousTone);
     comKeyingGroup_->setEnabled(groups.comKeying);
     squelchGroup_->setEnabled(groups.squelchLines);

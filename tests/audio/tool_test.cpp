@@ -31,9 +31,7 @@ struct Result {
 
 class ToolTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        tool_ = ProgramPath("tavro-tool");
-    }
+    void SetUp() override { tool_ = ProgramPath("tavro-tool"); }
 
     // Runs the tool, its output and errors going to files.
     Result Run(Args args) {
@@ -189,17 +187,16 @@ TEST_F(ToolTest, BadArgumentsAndUnreadableFiles) {
 }
 
 TEST_F(ToolTest, InputFilesThatCannotBeReadAreNamedWithTheReason) {
-    const std::string missing = dir_ / "missing", folder = dir_ / "folder",
-                      empty = dir_ / "empty";
+    const std::string missing = dir_ / "missing", folder = dir_ / "folder", empty = dir_ / "empty";
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
     WriteBytes(empty, {});
-    for (const auto& [path, reason] : {std::pair{missing, "no such file"},
-                                       std::pair{folder, "is a directory"},
-                                       std::pair{empty, "empty file"}})
-        for (const Args& args : {Args{"dtmf", path}, Args{"load-wave", path, dir_ / "o.wav"},
-                                 Args{"amr-encode", path, dir_ / "o.amr"},
-                                 Args{"amr-decode", path, dir_ / "o.wav"},
-                                 Args{"decode-stream", path}}) {
+    for (const auto& [path, reason] :
+         {std::pair{missing, "no such file"}, std::pair{folder, "is a directory"},
+          std::pair{empty, "empty file"}})
+        for (const Args& args :
+             {Args{"dtmf", path}, Args{"load-wave", path, dir_ / "o.wav"},
+              Args{"amr-encode", path, dir_ / "o.amr"}, Args{"amr-decode", path, dir_ / "o.wav"},
+              Args{"decode-stream", path}}) {
             const Result r = Run(args);
             EXPECT_EQ(r.exitCode, 1) << args[0] << " " << reason;
             EXPECT_EQ(r.err, "tavro-tool: " + path + ": " + reason + "\n") << args[0];

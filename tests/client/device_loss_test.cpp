@@ -29,9 +29,9 @@ TEST(DeviceLoss, AFailedSoundCardIsReleasedRetriedQuietlyAndResumes) {
         Unplug(g);
         g.waveOut->Fail("the sound card 'hw:1' stopped working: No such device");
         ASSERT_TRUE(RunUntil([&] { return !g.serial.Rts() && !g.waveOut->IsOpen(); }));
-        ASSERT_EQ(g.prompt.Texts(),
-                  std::vector<std::string>{"Sound card failure: the sound card 'hw:1' stopped "
-                                           "working: No such device.\nThe transmitter is released."});
+        ASSERT_EQ(g.prompt.Texts(), std::vector<std::string>{
+                                        "Sound card failure: the sound card 'hw:1' stopped "
+                                        "working: No such device.\nThe transmitter is released."});
 
         // The room talks on: nothing is tried or said before the 2 s are up.
         const size_t captureTries = g.waveIn->OpenAttempts().size();

@@ -170,11 +170,10 @@ TEST(AlsaWave, TheNumberedListHoldsRealDevicesOnly) {
         Hint("plughw:CARD=Device,DEV=0"),
         Hint("file:FILE=/tmp/out.raw"),
     });
-    EXPECT_EQ(Names(devices),
-              (std::vector<std::string>{"plughw:CARD=PCH,DEV=0", "plughw:CARD=Device,DEV=0",
-                                        "hw:CARD=PCH,DEV=0", "sysdefault:CARD=PCH",
-                                        "hw:CARD=Device,DEV=0", "radio",
-                                        "file:FILE=/tmp/out.raw"}));
+    EXPECT_EQ(Names(devices), (std::vector<std::string>{
+                                  "plughw:CARD=PCH,DEV=0", "plughw:CARD=Device,DEV=0",
+                                  "hw:CARD=PCH,DEV=0", "sysdefault:CARD=PCH",
+                                  "hw:CARD=Device,DEV=0", "radio", "file:FILE=/tmp/out.raw"}));
     for (size_t i = 0; i < devices.size(); ++i) {
         EXPECT_EQ(devices[i].index, int(i));
         EXPECT_EQ(devices[i].description, "about " + devices[i].name);

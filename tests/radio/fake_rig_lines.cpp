@@ -78,13 +78,14 @@ std::function<RigLines(const RigSettings&)> CFakeRigLines::Factory(const std::st
         std::lock_guard lock(state->mutex);
         ++state->opens;
         if (state->unplugged || !state->openProblem.empty()) {
-            lines.problem = state->unplugged ? name + ": No such file or directory."
-                                             : state->openProblem;
+            lines.problem =
+                state->unplugged ? name + ": No such file or directory." : state->openProblem;
             return lines;
         }
         const int generation = ++state->generation;
         lines.key = std::make_unique<CFakeKeyLine>(state, generation);
-        if (s.squelchLine == RigSquelchLine::Cm108VolumeDown || s.squelchLine == RigSquelchLine::Gpio)
+        if (s.squelchLine == RigSquelchLine::Cm108VolumeDown ||
+            s.squelchLine == RigSquelchLine::Gpio)
             lines.squelch = std::make_unique<CFakeSquelch>(state, generation);
         return lines;
     };

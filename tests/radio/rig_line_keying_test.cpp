@@ -57,9 +57,9 @@ TEST(RigLineKeying, SquelchOpensAtOnceClosesAfterHalfASecondAndIgnoresFailedRead
         RigOnFakeLines f;
         f.lines.SetSquelchOpen(true); // a carrier at the start opens the squelch
         CRigKeying rig(f.Options());
-        rig.OpenRigPort(Method(squelch == RigSquelchLine::Gpio ? RigKeyingMethod::Gpio
-                                                               : RigKeyingMethod::Cm108,
-                               squelch));
+        rig.OpenRigPort(
+            Method(squelch == RigSquelchLine::Gpio ? RigKeyingMethod::Gpio : RigKeyingMethod::Cm108,
+                   squelch));
         ASSERT_TRUE(f.events.WaitForCount(1));
         EXPECT_TRUE(f.events.Events()[0].open);
 

@@ -118,8 +118,22 @@ TEST_F(SettingsTest, RoundTripThroughTheFile) {
     client.connectCode = "123";
     client.disconnectCode = "#99";
     RigSettings rig;
-    rig = {RigKeyingMethod::Halvek, 2, 3, 1000, 10000, RigKeyLine::Dtr, false, 5, false, false,
-           15, RigSquelchLine::Dsr, true, 120, 30, 2};
+    rig = {RigKeyingMethod::Halvek,
+           2,
+           3,
+           1000,
+           10000,
+           RigKeyLine::Dtr,
+           false,
+           5,
+           false,
+           false,
+           15,
+           RigSquelchLine::Dsr,
+           true,
+           120,
+           30,
+           2};
     rig.audioDeviceName = "plughw:CARD=Device,DEV=0";
     client.audioDevice = rig.audioDevice;
     {

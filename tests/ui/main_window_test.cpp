@@ -20,8 +20,7 @@ namespace {
 // VOX off, so that the space bar and the button are push-to-talk.
 const std::string kVoxOffIni = std::string("VOVB=0\n") + kRtsKeyingIni;
 
-template <typename W>
-W* Control(CMainWindow& window, int id) {
+template <typename W> W* Control(CMainWindow& window, int id) {
     return qobject_cast<W*>(window.Binding().WidgetOf(id));
 }
 

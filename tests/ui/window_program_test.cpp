@@ -84,11 +84,12 @@ TEST(WindowProgram, SigtermClosesTheWindowAsItsCloseBoxDoes) {
     ASSERT_EQ(RunTool("morse e '" + silence + "' --volume 0").exitCode, 0);
     // The room on the command line connects within the watchdog's 5 s;
     // SIGTERM comes once the join is logged.
-    const ToolResult run = RunProgram(
-        "tavro-client", "--config '" + settings + "' --audio-in '" + silence + "' --audio-out '" +
-                            dir.path().toStdString() + "/out.wav' UK-1 2> '" + settings +
-                            ".log' & pid=$!; for i in $(seq 200); do grep -q 'Members (' '" +
-                            settings + ".log' && break; sleep 0.1; done; kill -TERM $pid; wait $pid");
+    const ToolResult run =
+        RunProgram("tavro-client",
+                   "--config '" + settings + "' --audio-in '" + silence + "' --audio-out '" +
+                       dir.path().toStdString() + "/out.wav' UK-1 2> '" + settings +
+                       ".log' & pid=$!; for i in $(seq 200); do grep -q 'Members (' '" + settings +
+                       ".log' && break; sleep 0.1; done; kill -TERM $pid; wait $pid");
     EXPECT_EQ(run.exitCode, 0);
     const std::string log = ReadFile(settings + ".log");
     EXPECT_NE(log.find("Window shown"), std::string::npos) << log;
