@@ -4,7 +4,6 @@
 #include "platform/device_group.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,7 +18,7 @@ CCm108Device::~CCm108Device() {
 std::string CCm108Device::Open(const std::string& node) {
     if (fd_ >= 0)
         ::close(fd_);
-    lost_ = false;
+    loss_.Reset();
     volumeDown_ = false;
     fd_ = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     return fd_ < 0 ? HidrawOpenErrorText(node, errno) : std::string();
@@ -29,7 +28,7 @@ bool CCm108Device::SetPin(int pin, bool high) {
     const auto report = Cm108GpioReport(pin, high);
     const ssize_t written = ::write(fd_, report.data(), report.size());
     if (written < 0)
-        NoteFailure(errno);
+        loss_.Note(errno);
     return written == ssize_t(report.size());
 }
 
@@ -43,7 +42,7 @@ std::optional<bool> CCm108Device::VolumeDown() {
             continue;
         }
         if (n < 0 && errno != EAGAIN) {
-            NoteFailure(errno);
+            loss_.Note(errno);
             return std::nullopt;
         }
         return volumeDown_;
@@ -51,17 +50,7 @@ std::optional<bool> CCm108Device::VolumeDown() {
 }
 
 bool CCm108Device::IsLost() {
-    if (fd_ < 0 || lost_)
-        return lost_;
-    pollfd p{fd_, 0, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
-        lost_ = true;
-    return lost_;
-}
-
-void CCm108Device::NoteFailure(int error) {
-    if (error == EIO || error == ENXIO || error == ENODEV)
-        lost_ = true;
+    return loss_.Check(fd_);
 }
 
 std::string HidrawOpenErrorText(const std::string& node, int error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/device_loss.h"
+
 #include <optional>
 #include <string>
 
@@ -30,10 +32,8 @@ public:
     bool IsLost();
 
 private:
-    void NoteFailure(int error);
-
     int fd_ = -1;
-    bool lost_ = false;
+    CDeviceLoss loss_;
     bool volumeDown_ = false;
 };
 

@@ -129,7 +129,7 @@ SerialOpenResult CSerialPort::Open(const std::string& path, int baud, SerialRest
 
     fd_ = fd;
     path_ = path;
-    lost_ = false;
+    loss_.Reset();
     lineFailureReported_ = false;
     if (rest == SerialRestLines::BothLow)
         ChangeLines(TIOCM_RTS | TIOCM_DTR, false);
@@ -143,20 +143,9 @@ void CSerialPort::Close() {
     fd_ = -1;
 }
 
+// A removed adapter hangs its line up; CLOCAL keeps a carrier loss from doing so.
 bool CSerialPort::IsLost() {
-    if (fd_ < 0 || lost_)
-        return lost_;
-    // A removed adapter hangs its line up; CLOCAL keeps a carrier loss from doing so.
-    pollfd p{fd_, 0, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
-        lost_ = true;
-    return lost_;
-}
-
-bool CSerialPort::NoteFailure(int error) {
-    if (error == EIO || error == ENXIO || error == ENODEV)
-        lost_ = true;
-    return lost_;
+    return loss_.Check(fd_);
 }
 
 bool CSerialPort::SetRts(bool asserted) {
@@ -172,7 +161,7 @@ bool CSerialPort::ChangeLines(int bits, bool asserted) {
         return false;
     if (::ioctl(fd_, asserted ? TIOCMBIS : TIOCMBIC, &bits) == 0)
         return true;
-    if (!NoteFailure(errno))
+    if (!loss_.Note(errno))
         ReportLineFailure(errno);
     return false;
 }
@@ -182,7 +171,7 @@ std::optional<ModemLines> CSerialPort::ModemStatus() {
         return std::nullopt;
     int bits = 0;
     if (::ioctl(fd_, TIOCMGET, &bits) != 0) {
-        if (!NoteFailure(errno))
+        if (!loss_.Note(errno))
             ReportLineFailure(errno);
         return std::nullopt;
     }
@@ -211,7 +200,7 @@ bool CSerialPort::WriteByte(uint8_t byte) {
         if (n < 0 && errno == EAGAIN && WaitFor(fd_, POLLOUT, kWriteTimeoutMs))
             continue;
         if (n < 0)
-            NoteFailure(errno);
+            loss_.Note(errno);
         return false;
     }
 }
@@ -227,7 +216,7 @@ std::optional<uint8_t> CSerialPort::ReadByte(int timeoutMs) {
         if (n == 1)
             return byte;
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            NoteFailure(errno);
+            loss_.Note(errno);
             return std::nullopt;
         }
         const auto left =

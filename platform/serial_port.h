@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/device_loss.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -88,11 +90,9 @@ public:
 private:
     bool ChangeLines(int bits, bool asserted);
     void ReportLineFailure(int error);
-    // Notes an errno of a failed operation; true when it means the device has gone.
-    bool NoteFailure(int error);
 
     int fd_ = -1;
-    bool lost_ = false;
+    CDeviceLoss loss_;
     std::string path_;
     bool lineFailureReported_ = false;
 };
