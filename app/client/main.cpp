@@ -1,6 +1,7 @@
 // tavro-client: the Tavro RF gateway client.
 
 #include "app/client/console_log.h"
+#include "app/common/program_options.h"
 #include "audio/wav_file_devices.h"
 #include "client/automation_proxy.h"
 #include "client/client_dlg.h"
@@ -46,17 +47,6 @@ int signalPipe[2] = {-1, -1};
 void OnSignal(int signal) {
     const char byte = char(signal);
     [[maybe_unused]] ssize_t n = write(signalPipe[1], &byte, 1);
-}
-
-const char* SignalName(int signal) {
-    switch (signal) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "SIGTERM";
-    }
 }
 
 void PrintUsage(FILE* out) {
@@ -151,8 +141,6 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     QCommandLineParser parser;
     // Everything from the first word of the command line on is the command line.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption listAudio(QStringLiteral("list-audio"));
     const QCommandLineOption listSerial(QStringLiteral("list-serial"));
     const QCommandLineOption headless(QStringLiteral("headless"));
@@ -162,24 +150,10 @@ int ParseArguments(int argc, char** argv, Arguments& args) {
     const QCommandLineOption audioIn(QStringLiteral("audio-in"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption audioOut(QStringLiteral("audio-out"), QString(),
                                       QStringLiteral("FILE"));
-    parser.addOptions(
-        {help, version, listAudio, listSerial, headless, admin, config, answer, audioIn, audioOut});
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "tavro-client: %s\n\n", qPrintable(parser.errorText()));
-        PrintUsage(stderr);
-        return 2;
-    }
-    if (parser.isSet(help)) {
-        PrintUsage(stdout);
-        return 0;
-    }
-    if (parser.isSet(version)) {
-        std::printf("tavro-client %s\n", ProgramVersionText().c_str());
-        return 0;
-    }
+    parser.addOptions({listAudio, listSerial, headless, admin, config, answer, audioIn, audioOut});
+    if (const std::optional<int> done =
+            ParseProgramOptions(parser, argc, argv, "tavro-client", PrintUsage))
+        return *done;
     if (parser.isSet(listAudio)) {
         ListAudioDevices();
         return 0;
@@ -361,7 +335,7 @@ int main(int argc, char** argv) {
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
         char byte = 0;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
-        LogLine(std::string("Closing on ") + SignalName(byte));
+        LogLine(std::string("Closing on ") + CloseSignalName(byte));
         if (dialog->IsHiddenByClose())
             dialog->SetHeldByController(false); // a second signal ends a held window
         else if (window)

@@ -1,5 +1,6 @@
 // tavro-server: a stand-in conference server for tests and demonstrations.
 
+#include "app/common/program_options.h"
 #include "app/server/log_priority.h"
 #include "app/server/server_args.h"
 #include "client/program_version.h"
@@ -17,16 +18,6 @@ namespace {
 // Administration stations hang up on servers below this version.
 constexpr int32_t kAdminRequestVersion = 107;
 
-const char* SignalName(int signal) {
-    switch (signal) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "SIGTERM";
-    }
-}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +63,7 @@ int main(int argc, char** argv) {
     }
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    WriteLogLine(LogPriority::Info, std::string("stopping on ") + SignalName(signal));
+    WriteLogLine(LogPriority::Info, std::string("stopping on ") + CloseSignalName(signal));
     server.Stop();
     return 0;
 }

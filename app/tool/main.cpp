@@ -1,7 +1,7 @@
 // tavro-tool: utilities for people who run or debug a Tavro gateway.
 
+#include "app/common/program_options.h"
 #include "app/tool/commands.h"
-#include "client/program_version.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -46,26 +46,9 @@ int main(int argc, char** argv) {
     // argument is the command's.
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOption(help);
-    parser.addOption(version);
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "tavro-tool: %s\n\n", qPrintable(parser.errorText()));
-        PrintUsage(stderr);
-        return 2;
-    }
-    if (parser.isSet(help)) {
-        PrintUsage(stdout);
-        return 0;
-    }
-    if (parser.isSet(version)) {
-        std::printf("tavro-tool %s\n", ProgramVersionText().c_str());
-        return 0;
-    }
+    if (const std::optional<int> done =
+            ParseProgramOptions(parser, argc, argv, "tavro-tool", PrintUsage))
+        return *done;
     const QStringList rest = parser.positionalArguments();
     if (rest.isEmpty()) {
         PrintUsage(stderr);
